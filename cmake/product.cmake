@@ -1,0 +1,62 @@
+# Norvane.exe for 32-bit Windows, and the test executables that run under Wine.
+set(NORVANE_WIN32_LIBS user32 gdi32 advapi32 wsock32 comctl32 comdlg32 shell32 kernel32)
+
+file(GLOB_RECURSE NORVANE_ALL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
+list(FILTER NORVANE_ALL_SOURCES EXCLUDE REGEX "/heap_host\\.cpp$")
+list(FILTER NORVANE_ALL_SOURCES EXCLUDE REGEX "/src/app/entry\\.cpp$")
+
+set(NORVANE_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    -fno-stack-protector -ffunction-sections -fdata-sections -Wall -Wextra)
+
+# The logo, a bitmap file kept in resources/, is compiled into the program's data.
+set(NORVANE_GENERATED_SOURCES "")
+if(EXISTS ${CMAKE_SOURCE_DIR}/resources/logo.bmp)
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/logo_data.cpp
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${CMAKE_SOURCE_DIR}/resources/logo.bmp
+            -DOUTPUT=${CMAKE_BINARY_DIR}/logo_data.cpp -DNAME=logo_bitmap -P ${CMAKE_SOURCE_DIR}/cmake/embed.cmake
+    DEPENDS ${CMAKE_SOURCE_DIR}/resources/logo.bmp ${CMAKE_SOURCE_DIR}/cmake/embed.cmake)
+  list(APPEND NORVANE_GENERATED_SOURCES ${CMAKE_BINARY_DIR}/logo_data.cpp)
+endif()
+
+# Everything but the process entry, so that in-process tests link the same modules.
+add_library(norvane_lib STATIC ${NORVANE_ALL_SOURCES} ${NORVANE_GENERATED_SOURCES})
+target_compile_options(norvane_lib PRIVATE ${NORVANE_FLAGS})
+target_compile_definitions(norvane_lib PUBLIC WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0500 WINVER=0x0500)
+target_link_libraries(norvane_lib PUBLIC ${NORVANE_WIN32_LIBS})
+
+add_executable(Norvane WIN32 src/app/entry.cpp resources/Norvane.rc)
+target_compile_options(Norvane PRIVATE ${NORVANE_FLAGS})
+target_link_libraries(Norvane norvane_lib)
+# The process entry is our own: no C runtime start-up code is linked in.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(NORVANE_ENTRY _entry)
+else()
+  set(NORVANE_ENTRY entry)
+endif()
+target_link_options(Norvane PRIVATE -s -static -nostartfiles -Wl,-e,${NORVANE_ENTRY}
+    -Wl,--gc-sections -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0)
+set_target_properties(Norvane PROPERTIES OUTPUT_NAME Norvane SUFFIX .exe)
+
+# The product as shipped: a PE32 GUI executable for Windows 95 / NT 4 and later that imports
+# only the system's own DLLs. Checked without running it.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  add_test(NAME product_image COMMAND ${CMAKE_SOURCE_DIR}/tools/check-image.sh $<TARGET_FILE:Norvane>)
+endif()
+
+# Wine runs the tests of this build only where it can (NORVANE_RUN_WINE_TESTS, set by the
+# test command): a 64-bit-only kernel runs no 32-bit Wine, and then the 64-bit build is used.
+option(NORVANE_RUN_WINE_TESTS "Run the Win32 and end-to-end tests of this build under Wine" ON)
+set(NORVANE_WINE wine CACHE STRING "The Wine loader that runs this build's executables")
+
+# Wine environment shared by every test that runs a Windows executable.
+set(NORVANE_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(NORVANE_WINE_ENV
+    WINEPREFIX=${NORVANE_WINEPREFIX} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+    NORVANE_EXE=$<TARGET_FILE:Norvane>)
+
+if(NORVANE_RUN_WINE_TESTS AND EXISTS /usr/src/googletest/CMakeLists.txt)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  include(cmake/wine_tests.cmake)
+endif()

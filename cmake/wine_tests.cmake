@@ -1,0 +1,28 @@
+# In-process tests of the Win32 shell and the end-to-end driver, both run under Wine.
+# Each executable runs all of its cases in one Wine process; executables that put
+# windows on the shared display, or start Norvane.exe, never run at the same time.
+# One executable per tests/win32/*_test.cpp: the runtime's state is process-wide, so each
+# module's tests start from a fresh process.
+file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*_test.cpp)
+foreach(src IN LISTS WIN32_TEST_SOURCES)
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(win32_${name} ${src} ${CMAKE_SOURCE_DIR}/tests/win32/win32_main.cpp
+      ${CMAKE_SOURCE_DIR}/tests/win32/win32_support.cpp)
+  target_link_libraries(win32_${name} norvane_lib gtest)
+  target_link_options(win32_${name} PRIVATE -static)
+  add_test(NAME win32_${name} COMMAND ${NORVANE_WINE} $<TARGET_FILE:win32_${name}>)
+  set_tests_properties(win32_${name} PROPERTIES ENVIRONMENT "${NORVANE_WINE_ENV}"
+      RESOURCE_LOCK display TIMEOUT 300)
+endforeach()
+
+file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+# The driver that uses Norvane.exe as a person would: one process, many cases.
+if(E2E_SOURCES)
+  add_executable(e2e_tests ${E2E_SOURCES})
+  target_link_libraries(e2e_tests gtest gtest_main user32 gdi32 advapi32 kernel32)
+  target_link_options(e2e_tests PRIVATE -static)
+  add_dependencies(e2e_tests Norvane)
+  add_test(NAME e2e_tests COMMAND ${NORVANE_WINE} $<TARGET_FILE:e2e_tests>)
+  set_tests_properties(e2e_tests PROPERTIES ENVIRONMENT "${NORVANE_WINE_ENV}"
+      RESOURCE_LOCK display TIMEOUT 1200)
+endif()

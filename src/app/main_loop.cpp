@@ -1,0 +1,141 @@
+// The main event loop: one event per turn, dispatched by code and object number, then the
+// work-area poll, a one-millisecond sleep and the quit test.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/app_state.h"
+#include "app/program.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/config_dialog.h"
+#include "dialogs/font_selection.h"
+#include "identity/os_family.h"
+#include "label/label.h"
+#include "runtime/graphics/fonts.h"
+#include "runtime/gui/gadgets.h"
+#include "runtime/gui/menus.h"
+#include "runtime/gui/window_events.h"
+#include "settings/settings.h"
+
+namespace {
+const int kConfigWindow = 1;
+const int kAboutWindow = 2;
+const int kLabelWindow = 3;
+const int kPopupMenu = 0;
+const int kMenuConfig = 1, kMenuAbout = 2, kMenuExit = 3;
+const int kRightButtonDown = WM_RBUTTONDOWN;
+
+const int kGadgetShowComputerName = 2, kGadgetShowDomainName = 3, kGadgetShowUserID = 4, kGadgetShowIP = 5;
+const int kGadgetTrackbar = 6, kGadgetTransCaption = 7, kGadgetTransValue = 8;
+const int kGadgetCustomText = 10, kGadgetAutoStart = 11;
+const int kGadgetTopLeft = 14, kGadgetBottomLeft = 15, kGadgetTopRight = 16, kGadgetBottomRight = 17;
+const int kGadgetClose = 19, kGadgetApply = 20, kGadgetFont = 21, kGadgetFontText = 22;
+const int kGadgetAboutClose = 23, kGadgetAboutText = 25, kGadgetLink = 26;
+const int kLinkFont = 0;
+
+void set_gadget_scratch_text(int gadget, char* text) {
+    set_gadget_text(gadget, text);
+    scratch_rewind(text);
+}
+
+void show_about() {
+    open_about_dialog();
+    while (wait_event() != 0) {
+    }
+    set_gadget_text(kGadgetAboutText, app.about_text);
+    if (load_font(kLinkFont, "Arial", 10, FontUnderline)) set_gadget_font(kGadgetLink, current_font());
+}
+
+void on_menu(int item) {
+    if (item == kMenuConfig) {
+        open_config_dialog();
+        fill_config_dialog();
+    } else if (item == kMenuAbout) {
+        show_about();
+    } else if (item == kMenuExit) {
+        app.quit = 1;
+    }
+}
+
+void choose_label_font() {
+    if (!choose_font(app.settings.FontName, app.settings.FontSize, 0)) return;
+    store_temp_string(&app.settings.FontName, selected_font_name());
+    app.settings.FontSize = selected_font_size();
+    set_gadget_scratch_text(kGadgetFontText, font_description(app.settings.FontName, app.settings.FontSize));
+}
+
+void on_gadget(int gadget) {
+    switch (gadget) {
+    case kGadgetTrackbar:
+        app.settings.TransAmount = get_gadget_state(kGadgetTrackbar);
+        set_gadget_scratch_text(kGadgetTransValue, transparency_text(app.settings.TransAmount));
+        break;
+    case kGadgetTopLeft: app.settings.LabelPos = 1; break;
+    case kGadgetTopRight: app.settings.LabelPos = 2; break;
+    case kGadgetBottomLeft: app.settings.LabelPos = 3; break;
+    case kGadgetBottomRight: app.settings.LabelPos = 4; break;
+    case kGadgetApply: apply_settings(); break;
+    case kGadgetFont: choose_label_font(); break;
+    case kGadgetClose:
+        apply_settings();
+        save_settings();
+        close_window(kConfigWindow);
+        break;
+    case kGadgetLink: ShellExecuteA(0, "open", kProductPage, "", "", SW_SHOWNORMAL); break;
+    case kGadgetAboutClose: close_window(kAboutWindow); break;
+    default: break;
+    }
+}
+
+void dispatch(int event) {
+    if (event == kRightButtonDown) {
+        show_popup_menu(kPopupMenu, window_handle(kLabelWindow));
+    } else if (event == EventCloseWindow) {
+        if (event_window() == kLabelWindow) app.quit = 1;
+    } else if (event == EventMenu) {
+        on_menu(event_menu_item());
+    } else if (event == EventGadget) {
+        on_gadget(event_gadget());
+    }
+}
+
+// The label follows the bottom edge of the work area (a task bar moved or resized).
+void poll_work_area() {
+    read_work_area();
+    if (app.work_area.bottom != app.work_area_bottom) {
+        app.work_area_bottom = app.work_area.bottom;
+        render_label();
+    }
+}
+}  // namespace
+
+void main_loop() {
+    for (;;) {
+        app.event = wait_event();
+        dispatch(app.event);
+        poll_work_area();
+        Sleep(1);
+        if (app.quit == 1) end_program();
+    }
+}
+
+void fill_config_dialog() {
+    const Settings& s = app.settings;
+    set_gadget_state(kGadgetTrackbar, s.TransAmount);
+    set_gadget_text(kGadgetCustomText, s.AddToDisplay);
+    set_gadget_state(kGadgetAutoStart, s.AutoStart);
+    set_gadget_state(kGadgetShowComputerName, s.ShowComputerName);
+    set_gadget_state(kGadgetShowDomainName, s.ShowDomainName);
+    set_gadget_state(kGadgetShowUserID, s.ShowUserID);
+    set_gadget_state(kGadgetShowIP, s.ShowIP);
+    set_gadget_scratch_text(kGadgetFontText, font_description(s.FontName, s.FontSize));
+    static const int corner_gadgets[] = {kGadgetTopLeft, kGadgetTopRight, kGadgetBottomLeft, kGadgetBottomRight};
+    if (s.LabelPos >= 1 && s.LabelPos <= 4) set_gadget_state(corner_gadgets[s.LabelPos - 1], 1);
+    if (is_windows95_family(app.os_code)) {
+        static const int disabled[] = {kGadgetTrackbar, kGadgetTransCaption, kGadgetTransValue, kGadgetShowDomainName, kGadgetShowUserID};
+        for (int g : disabled) disable_gadget(g, 1);
+    } else if (is_early_nt(app.os_code)) {
+        static const int disabled[] = {kGadgetTrackbar, kGadgetTransCaption, kGadgetTransValue};
+        for (int g : disabled) disable_gadget(g, 1);
+    }
+    set_gadget_scratch_text(kGadgetTransValue, transparency_text(s.TransAmount));
+}

@@ -1,0 +1,117 @@
+// Start-up in its fixed order, and the orderly end: the runtime is released in a fixed order
+// and the process always exits with code 0.
+#include "app/program.h"
+
+#include <commctrl.h>
+
+#include "app/app_state.h"
+#include "identity/identity.h"
+#include "identity/ipv4.h"
+#include "identity/network.h"
+#include "identity/os_family.h"
+#include "label/label.h"
+#include "runtime/graphics/drawing.h"
+#include "runtime/graphics/fonts.h"
+#include "runtime/graphics/images.h"
+#include "runtime/gui/gadgets.h"
+#include "runtime/gui/menus.h"
+#include "runtime/gui/window_events.h"
+#include "settings/preferences.h"
+#include "settings/settings.h"
+
+namespace {
+const int kObjectListHeapSize = 1024;
+const int kRuntimeHeapSize = 4000;
+
+void init_runtime() {
+    init_drawing();
+    object_list_heap = heap_create(kObjectListHeapSize);
+    init_fonts();
+    init_windows(static_cast<HINSTANCE>(app.instance));
+    init_gadgets();
+    init_images();
+    init_menus();
+    init_preferences();
+    InitCommonControls();
+    init_string_scratch();
+}
+
+}  // namespace
+
+void read_work_area() {
+    RECT r = {0, 0, 0, 0};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+    app.work_area.left = r.left;
+    app.work_area.top = r.top;
+    app.work_area.right = r.right;
+    app.work_area.bottom = r.bottom;
+}
+
+namespace {
+void read_identity() {
+    store_temp_string(&app.identity.domain_name, read_environment_text("USERDOMAIN"));
+    store_temp_string(&app.identity.user_name, read_environment_text("USERNAME"));
+    store_temp_string(&app.windows_dir, read_windows_directory());
+}
+
+void read_network_address() {
+    if (!network_start()) return;
+    lookup_host_addresses();
+    store_temp_string(&app.identity.ip_address, format_ipv4(next_host_address()));
+}
+
+void build_popup_menu() {
+    if (!create_popup_menu(0)) return;
+    add_menu_item(1, "Config");
+    add_menu_separator();
+    add_menu_item(2, "About");
+    add_menu_separator();
+    add_menu_item(3, "Exit");
+}
+}  // namespace
+
+int program_main(HINSTANCE instance, HINSTANCE, char*, int) {
+    AppState zero = {};
+    app = zero;
+    app.instance = instance;
+    app.heap = heap_create(kRuntimeHeapSize);
+    runtime_heap = app.heap;
+    init_runtime();
+
+    read_work_area();
+    app.work_area_bottom = app.work_area.bottom;
+    read_identity();
+    read_network_address();
+    build_about_text();
+    decode_embedded_image(1, logo_bitmap);
+    app.os_code = classify_windows_version();
+
+    char* name = read_computer_name(app.os_code);
+    if (!name) end_program();  // the beep has sounded; nothing is shown
+    store_temp_string(&app.identity.computer_name, name);
+
+    build_popup_menu();
+    load_settings();
+    place_label_window(app.settings.LabelPos);
+    render_label();
+    main_loop();
+    return 0;
+}
+
+void shutdown_runtime() {
+    close_preferences();
+    network_stop();
+    free_all_images();
+    close_all_windows();
+    free_all_fonts();
+    heap_destroy(object_list_heap);
+    object_list_heap = 0;
+}
+
+void end_program() {
+    shutdown_runtime();
+    heap_destroy(app.heap);
+    app.heap = 0;
+    runtime_heap = 0;
+    ExitProcess(0);
+}

@@ -1,0 +1,12 @@
+// Start-up, the main loop and the one orderly end of the process.
+#pragma once
+
+#include <windows.h>
+
+int program_main(HINSTANCE instance, HINSTANCE previous, char* command_line, int show);
+void main_loop();
+// Reads the desktop work area into AppState.
+void read_work_area();
+void fill_config_dialog();
+void shutdown_runtime();
+void end_program();

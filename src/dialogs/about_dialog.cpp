@@ -1,0 +1,4 @@
+// Placeholder until this module is built.
+#include "dialogs/about_dialog.h"
+
+HWND open_about_dialog() { return 0; }

@@ -1,0 +1,4 @@
+// Placeholder until this module is built.
+#include "dialogs/config_dialog.h"
+
+HWND open_config_dialog() { return 0; }

@@ -1,0 +1,17 @@
+// The runtime's heap interface. The product uses Win32 private heaps; the host build of the
+// portable core uses the C library. Blocks from heap_realloc keep their contents.
+#pragma once
+
+typedef void* HeapHandle;
+
+HeapHandle heap_create(unsigned long initial_size);
+void heap_destroy(HeapHandle heap);
+// zero: fill the new block (or, for a reallocation, its added part) with zero bytes.
+void* heap_alloc(HeapHandle heap, unsigned long size, bool zero);
+void* heap_realloc(HeapHandle heap, void* block, unsigned long size, bool zero);
+void heap_free(HeapHandle heap, void* block);
+
+// The runtime heap holds every table, string and buffer; the object-list heap holds the
+// records of objects created with ANY_NUMBER. Both are set once at start-up.
+extern HeapHandle runtime_heap;
+extern HeapHandle object_list_heap;

@@ -1,0 +1,27 @@
+// Gadgets: numbered child controls (frames, checkboxes, texts, edit fields, options, buttons,
+// trackbars, images and links) read and written through their numbers alone.
+#pragma once
+
+#include <windows.h>
+
+void init_gadgets();
+HWND use_gadget_list(HWND window);
+HWND create_frame_gadget(int number, int x, int y, int width, int height, const char* text);
+HWND create_checkbox_gadget(int number, int x, int y, int width, int height, const char* text);
+HWND create_text_gadget(int number, int x, int y, int width, int height, const char* text, unsigned long flags = 0);
+HWND create_string_gadget(int number, int x, int y, int width, int height, const char* text);
+HWND create_option_gadget(int number, int x, int y, int width, int height, const char* text);
+HWND create_button_gadget(int number, int x, int y, int width, int height, const char* text);
+HWND create_trackbar_gadget(int number, int x, int y, int width, int height, int minimum, int maximum, unsigned long flags = 0);
+HWND create_image_gadget(int number, int x, int y, int width, int height, HANDLE image, unsigned long extended_style);
+HWND create_link_gadget(int number, int x, int y, int width, int height, const char* text, COLORREF colour);
+void set_gadget_text(int number, const char* text);
+// A scratch text of at most 31999 characters.
+char* get_gadget_text(int number);
+void set_gadget_state(int number, LPARAM value);
+int get_gadget_state(int number);
+void disable_gadget(int number, int disable);
+void set_gadget_focus(int number);
+void set_gadget_font(int number, HFONT font);
+void free_gadget(int number);
+HWND gadget_handle(int number);

@@ -1,0 +1,13 @@
+// Numbered popup menus filled one item at a time and shown at the mouse cursor.
+#pragma once
+
+#include <windows.h>
+
+#include "runtime/gui/object_table.h"
+
+void init_menus();
+ObjectNumber create_popup_menu(ObjectNumber number);
+void add_menu_item(int item, const char* text);
+void add_menu_separator();
+void show_popup_menu(ObjectNumber number, HWND window);
+void free_menu(ObjectNumber number);

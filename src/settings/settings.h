@@ -1,0 +1,23 @@
+// The ten persisted options, their defaults, and their load, apply and save through the
+// preferences file Norvane.ini in the Windows directory.
+#pragma once
+
+#include "runtime/base/strings.h"
+
+// Fields bear the names of their keys; the order is the file's order.
+struct Settings {
+    int TransAmount;
+    int AutoStart;
+    int LabelPos;
+    int ShowComputerName;
+    int ShowDomainName;
+    int ShowUserID;
+    int ShowIP;
+    String AddToDisplay;
+    String FontName;
+    int FontSize;
+};
+
+void load_settings();
+void apply_settings();
+void save_settings();

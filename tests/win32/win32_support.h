@@ -1,0 +1,9 @@
+// Shared helpers of the in-process Win32 tests.
+#pragma once
+
+#include <windows.h>
+
+// Creates the runtime heap, the object-list heap and the string scratch.
+void init_test_runtime();
+// Dispatches every queued message of this thread, as the program's loop would over several turns.
+void pump_messages();

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Checks the shipped Norvane.exe without running it: a PE32 GUI executable with subsystem
+# version 4.0, the program icon and version information, no manifest, and imports of the
+# system's own DLLs only.
+set -euo pipefail
+exe=$1
+fail=0
+check() { if eval "$2"; then echo "ok   $1"; else echo "FAIL $1"; fail=1; fi; }
+headers=$(i686-w64-mingw32-objdump -p "$exe")
+check "PE32 for i386" "i686-w64-mingw32-objdump -f '$exe' | grep -q 'file format pei-i386'"
+check "GUI subsystem" "grep -q 'Subsystem.*(Windows GUI)' <<<\"\$headers\""
+check "subsystem version 4.0" "grep -qP 'MajorSubsystemVersion\t4$' <<<\"\$headers\" && grep -qP 'MinorSubsystemVersion\t0$' <<<\"\$headers\""
+imports=$(grep 'DLL Name' <<<"$headers" | awk '{print toupper($3)}' | sort -u | tr '\n' ' ')
+allowed=" ADVAPI32.DLL COMCTL32.DLL COMDLG32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL SHELL32.DLL USER32.DLL WSOCK32.DLL "
+bad=""
+for dll in $imports; do [[ "$allowed" == *" $dll "* ]] || bad="$bad $dll"; done
+check "imports only system DLLs ($imports)" "[ -z '$bad' ]"
+resources=$(i686-w64-mingw32-objdump -s -j .rsrc "$exe" 2>/dev/null | wc -l)
+check "has resources" "[ $resources -gt 10 ]"
+check "no manifest requesting an execution level" "! grep -qa 'requestedExecutionLevel' '$exe'"
+size=$(stat -c %s "$exe")
+echo "info size $size bytes"
+passed=$(( fail == 0 ))
+[ $fail -eq 0 ] && echo "product image: all checks passed"
+exit $fail
