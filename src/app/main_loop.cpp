@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/app_state.h"
+#include "app/main_loop.h"
 #include "app/program.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/config_dialog.h"
@@ -17,19 +18,10 @@
 #include "settings/settings.h"
 
 namespace {
-const int kConfigWindow = 1;
-const int kAboutWindow = 2;
 const int kLabelWindow = 3;
 const int kPopupMenu = 0;
 const int kMenuConfig = 1, kMenuAbout = 2, kMenuExit = 3;
 const int kRightButtonDown = WM_RBUTTONDOWN;
-
-const int kGadgetShowComputerName = 2, kGadgetShowDomainName = 3, kGadgetShowUserID = 4, kGadgetShowIP = 5;
-const int kGadgetTrackbar = 6, kGadgetTransCaption = 7, kGadgetTransValue = 8;
-const int kGadgetCustomText = 10, kGadgetAutoStart = 11;
-const int kGadgetTopLeft = 14, kGadgetBottomLeft = 15, kGadgetTopRight = 16, kGadgetBottomRight = 17;
-const int kGadgetClose = 19, kGadgetApply = 20, kGadgetFont = 21, kGadgetFontText = 22;
-const int kGadgetAboutClose = 23, kGadgetAboutText = 25, kGadgetLink = 26;
 const int kLinkFont = 0;
 
 void set_gadget_scratch_text(int gadget, char* text) {
@@ -80,21 +72,9 @@ void on_gadget(int gadget) {
         save_settings();
         close_window(kConfigWindow);
         break;
-    case kGadgetLink: ShellExecuteA(0, "open", kProductPage, "", "", SW_SHOWNORMAL); break;
+    case kGadgetLink: shell_execute(0, "open", kProductPage, "", "", SW_SHOWNORMAL); break;
     case kGadgetAboutClose: close_window(kAboutWindow); break;
     default: break;
-    }
-}
-
-void dispatch(int event) {
-    if (event == kRightButtonDown) {
-        show_popup_menu(kPopupMenu, window_handle(kLabelWindow));
-    } else if (event == EventCloseWindow) {
-        if (event_window() == kLabelWindow) app.quit = 1;
-    } else if (event == EventMenu) {
-        on_menu(event_menu_item());
-    } else if (event == EventGadget) {
-        on_gadget(event_gadget());
     }
 }
 
@@ -108,10 +88,24 @@ void poll_work_area() {
 }
 }  // namespace
 
+ShellExecuteFunction shell_execute = ShellExecuteA;
+
+void dispatch_event(int event) {
+    if (event == kRightButtonDown) {
+        show_popup_menu(kPopupMenu, window_handle(kLabelWindow));
+    } else if (event == EventCloseWindow) {
+        if (event_window() == kLabelWindow) app.quit = 1;
+    } else if (event == EventMenu) {
+        on_menu(event_menu_item());
+    } else if (event == EventGadget) {
+        on_gadget(event_gadget());
+    }
+}
+
 void main_loop() {
     for (;;) {
         app.event = wait_event();
-        dispatch(app.event);
+        dispatch_event(app.event);
         poll_work_area();
         Sleep(1);
         if (app.quit == 1) end_program();
