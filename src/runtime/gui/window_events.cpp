@@ -1,17 +1,260 @@
-// Placeholder until this module is built.
+// Numbered top-level windows and the event poll. Each window gets a class of its own
+// ("WindowClass_" and its number) registered from one template, and two accelerators that turn
+// Tab and Shift+Tab into focus commands. wait_event hands at most one queued message per call
+// to the window procedure and returns the event that it left pending, or the message's number.
 #include "runtime/gui/window_events.h"
+
+#include "runtime/base/heap.h"
+#include "runtime/gui/window_flags.h"
+#include "runtime/gui/window_procedure.h"
 
 EventState event_state;
 ObjectTable window_table;
-void init_windows(HINSTANCE) {}
-ObjectNumber open_window(ObjectNumber, int, int, int, int, unsigned long, const char*) { return 0; }
-void close_window(ObjectNumber) {}
-void close_all_windows() {}
-HWND window_handle(ObjectNumber) { return 0; }
-HWND last_window_handle() { return 0; }
-void hide_window(ObjectNumber, int) {}
-int wait_event() { return 0; }
-ObjectNumber event_window() { return -1; }
-int event_gadget() { return 0; }
-int event_menu_item() { return 0; }
-HINSTANCE runtime_instance() { return 0; }
+
+namespace {
+const int kWindowTableCapacity = 10;
+const int kWindowTableGrowth = 30;
+const int kAcceleratorCount = 2;
+const WORD kProgramIcon = 1;
+const char kClassPrefix[] = "WindowClass_";
+
+WNDCLASSA class_template;
+char class_name[50];
+ObjectNumber current_window;
+HWND last_opened;
+HINSTANCE module;
+// What a lookup of a number without a window yields: handle 0, no accelerators.
+WindowRecord empty_record;
+
+// The class name of a window number: the prefix, then the number in decimal. Numbers handed
+// out for ANY_NUMBER are addresses, so the whole pointer width is written.
+void format_class_name(ObjectNumber number) {
+    char* out = class_name;
+    for (const char* p = kClassPrefix; *p; ++p) *out++ = *p;
+    unsigned long long magnitude = number < 0 ? 0ULL - static_cast<unsigned long long>(number) : static_cast<unsigned long long>(number);
+    if (number < 0) *out++ = '-';
+    char digits[24];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    while (count) *out++ = digits[--count];
+    *out = 0;
+}
+
+WindowRecord* open_record(ObjectNumber number) {
+    return static_cast<WindowRecord*>(find_object(&window_table, number));
+}
+
+// The open window's record, or the empty record.
+const WindowRecord* lookup(ObjectNumber number) {
+    WindowRecord* record = open_record(number);
+    return record ? record : &empty_record;
+}
+
+// The record of an open window by its handle: ANY_NUMBER records first, then numbers upwards.
+// Free slots never match, not even a null handle.
+WindowRecord* record_of_handle(HWND handle, ObjectNumber* number) {
+    if (!handle) return 0;
+    for (ListNode* node = window_table.any_list; node; node = node->next) {
+        WindowRecord* record = static_cast<WindowRecord*>(list_record(node));
+        if (record->handle == handle) {
+            *number = record_number(&window_table, record);
+            return record;
+        }
+    }
+    for (int n = 0; n < window_table.capacity; ++n) {
+        WindowRecord* record = reinterpret_cast<WindowRecord*>(window_table.slots) + n;
+        if (record->handle == handle) {
+            *number = n;
+            return record;
+        }
+    }
+    return 0;
+}
+
+// Client size plus the frame that the style adds, kept within range.
+int outer_size(int client, int frame) {
+    long long size = static_cast<long long>(client) + frame;
+    if (size > 0x7fffffffLL) return 0x7fffffff;
+    if (size < -0x7fffffffLL) return -0x7fffffff;
+    return static_cast<int>(size);
+}
+
+void centre_window(CentringMode mode, int width, int height, int* x, int* y) {
+    HWND active = mode == CentreActiveWindow ? GetActiveWindow() : 0;
+    RECT area;
+    if (active && GetWindowRect(active, &area)) {
+        *x = centre_over(area.left, area.right, width);
+        *y = centre_over(area.top, area.bottom, height);
+    } else {
+        *x = centre_on_screen(width, GetSystemMetrics(SM_CXSCREEN));
+        *y = centre_on_screen(height, GetSystemMetrics(SM_CYSCREEN));
+    }
+}
+
+// Tab and Shift+Tab become the focus commands of the window procedure.
+void give_accelerators(WindowRecord* record) {
+    ACCEL* entries = static_cast<ACCEL*>(heap_alloc(runtime_heap, sizeof(ACCEL) * kAcceleratorCount, false));
+    if (!entries) return;
+    entries[0].fVirt = FVIRTKEY | FNOINVERT;
+    entries[0].key = VK_TAB;
+    entries[0].cmd = FocusNext;
+    entries[1].fVirt = FVIRTKEY | FNOINVERT | FSHIFT;
+    entries[1].key = VK_TAB;
+    entries[1].cmd = FocusPrevious;
+    record->accelerator_count = kAcceleratorCount;
+    record->accelerator_entries = entries;
+    record->accelerator_table = CreateAcceleratorTableA(entries, kAcceleratorCount);
+}
+
+// The window procedure may run inside any platform call, so a record is looked up afresh
+// after each one instead of being held across it.
+WindowRecord* slot_of(ObjectNumber number, bool listed) {
+    return listed ? reinterpret_cast<WindowRecord*>(number) : static_cast<WindowRecord*>(reserve_slot(&window_table, number));
+}
+}  // namespace
+
+void init_windows(HINSTANCE instance) {
+    ObjectTable zero_table = {};
+    window_table = zero_table;
+    EventState zero_state = {};
+    event_state = zero_state;
+    WindowRecord zero_record = {};
+    empty_record = zero_record;
+    current_window = 0;
+    last_opened = 0;
+    module = instance;
+    init_object_table(&window_table, sizeof(WindowRecord), kWindowTableCapacity, kWindowTableGrowth);
+
+    WNDCLASSA zero_class = {};
+    class_template = zero_class;
+    class_template.style = CS_DBLCLKS;
+    class_template.lpfnWndProc = window_procedure;
+    class_template.hInstance = instance;
+    class_template.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kProgramIcon));
+    class_template.hCursor = LoadCursorA(0, IDC_ARROW);
+    class_template.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    class_template.lpszClassName = "TemplateClass";
+    RegisterClassA(&class_template);
+    // From now on every registration takes its name from the buffer.
+    class_template.lpszClassName = class_name;
+}
+
+HINSTANCE runtime_instance() { return module; }
+
+ObjectNumber open_window(ObjectNumber number, int x, int y, int width, int height, unsigned long flags, const char* title) {
+    WindowRecord* record = static_cast<WindowRecord*>(reserve_slot(&window_table, number));
+    if (!record) return 0;
+    const bool listed = number == ANY_NUMBER;
+    if (listed) {
+        number = record_number(&window_table, record);
+    } else {
+        close_window(number);  // re-opening a number always gives a fresh window
+    }
+    current_window = number;
+    format_class_name(number);
+    RegisterClassA(&class_template);  // an existing class of this name came from the same template
+
+    const WindowStyleChoice choice = translate_window_flags(flags);
+    RECT frame = {0, 0, 0, 0};
+    AdjustWindowRect(&frame, choice.style, FALSE);
+    const int outer_width = outer_size(width, frame.right - frame.left);
+    const int outer_height = outer_size(height, frame.bottom - frame.top);
+    if (choice.centring != CentreNone) centre_window(choice.centring, outer_width, outer_height, &x, &y);
+
+    HWND handle = CreateWindowExA(0, class_name, title, choice.style, x, y, outer_width, outer_height, 0, 0, module, 0);
+    if (!handle) {
+        if (listed) release_slot(&window_table, number);  // no empty record is left on the list
+        return 0;
+    }
+    slot_of(number, listed)->handle = handle;
+    last_opened = handle;
+    if (choice.maximize) ShowWindow(handle, SW_MAXIMIZE);
+    give_accelerators(slot_of(number, listed));
+    return listed ? number : reinterpret_cast<ObjectNumber>(handle);
+}
+
+void close_window(ObjectNumber number) {
+    current_window = number;
+    WindowRecord* record = open_record(number);
+    if (!record) return;
+    HWND handle = record->handle;
+    HWND owner = GetWindow(handle, GW_OWNER);
+    if (owner) SetActiveWindow(owner);
+    DestroyWindow(handle);  // its gadgets go with it and free their own numbers
+    format_class_name(number);
+    UnregisterClassA(class_name, module);
+
+    record = open_record(number);
+    if (!record) return;
+    if (record->accelerator_count) {
+        heap_free(runtime_heap, record->accelerator_entries);
+        DestroyAcceleratorTable(record->accelerator_table);
+    }
+    record->accelerator_count = 0;
+    record->accelerator_entries = 0;
+    record->accelerator_table = 0;
+    release_slot(&window_table, number);
+}
+
+void close_all_windows() {
+    ListNode* node = window_table.any_list;
+    while (node) {
+        ListNode* next = node->next;
+        close_window(record_number(&window_table, list_record(node)));
+        node = next;
+    }
+    for (int n = window_table.capacity - 1; n >= 0; --n) close_window(n);
+}
+
+HWND window_handle(ObjectNumber number) { return lookup(number)->handle; }
+
+HWND last_window_handle() { return last_opened; }
+
+void hide_window(ObjectNumber number, int state) {
+    HWND handle = lookup(number)->handle;
+    if (state == 0) {
+        ShowWindow(handle, SW_SHOWNORMAL);
+        return;
+    }
+    HWND owner = GetWindow(handle, GW_OWNER);
+    if (owner) SetActiveWindow(owner);
+    ShowWindow(handle, SW_HIDE);
+}
+
+int wait_event() {
+    event_state.event_type = -1;
+    MSG* message = &event_state.queued_message;
+    if (!PeekMessageA(message, 0, 0, 0, PM_REMOVE)) return 0;
+
+    HWND active = GetActiveWindow();
+    ObjectNumber number;
+    WindowRecord* record = record_of_handle(active, &number);
+    HACCEL accelerators = record ? record->accelerator_table : 0;
+    // A translated key has already been sent to the active window as a focus command.
+    if (!accelerators || !TranslateAcceleratorA(active, accelerators, message)) {
+        TranslateMessage(message);
+        DispatchMessageA(message);
+    }
+
+    int result = event_state.pending_event;
+    if (result == 0) {
+        result = static_cast<int>(message->message);
+        event_state.wparam = message->wParam;
+        event_state.lparam = message->lParam;
+    }
+    event_state.pending_event = 0;
+    return result;
+}
+
+ObjectNumber event_window() {
+    ObjectNumber number = -1;
+    record_of_handle(event_state.event_window_handle, &number);
+    return number;
+}
+
+int event_gadget() { return event_state.event_object; }
+
+int event_menu_item() { return event_state.event_object; }
