@@ -4,6 +4,40 @@
 
 #include <windows.h>
 
+#include "runtime/gui/object_table.h"
+
+// Per-kind operations; an empty entry means the default behaviour (destroy the control, state 0,
+// ignore a state, read or set the window text).
+struct GadgetKindOps {
+    void (*free)(int number);
+    int (*get_state)(int number);
+    void (*set_state)(int number, LPARAM value);
+    char* (*get_text)(int number);
+    void (*set_text)(int number, const char* text);
+};
+
+struct GadgetRecord {
+    HWND control;                 // null: the number is free
+    const GadgetKindOps* kind_ops;
+    LONG_PTR extra;               // image gadget: the image shown; link gadget: its hover colour
+    union {
+        WNDPROC previous_procedure;  // standard kinds and trackbar
+        HFONT link_font;             // link gadget
+    };
+};
+
+// Focus reports of string gadgets, carried as the event type of MSG_GADGET_EVENT.
+const int kGadgetFocusGained = 14000;
+const int kGadgetFocusLost = 14001;
+// Mouse reports of image gadgets.
+const int kImageRightClick = 1;
+const int kImageDoubleClick = 2;
+const int kImageRightDoubleClick = 3;
+// get_gadget_text reads at most this many characters, the terminating zero included.
+const int kGadgetTextLimit = 32000;
+
+extern ObjectTable gadget_table;
+
 void init_gadgets();
 HWND use_gadget_list(HWND window);
 HWND create_frame_gadget(int number, int x, int y, int width, int height, const char* text);
