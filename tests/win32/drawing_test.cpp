@@ -77,6 +77,7 @@ TEST_F(DrawingTest, NullTargetsStartNothingAndDrawingCallsThenDoNothing) {
     OutputTarget empty = {2, 0, 0, release_second};
     EXPECT_EQ(nullptr, start_drawing(&empty));
     EXPECT_EQ(0, text_width("abc"));
+    EXPECT_EQ(0, text_width(""));
     drawing_font(reinterpret_cast<HFONT>(-1));
     stop_drawing();
     EXPECT_EQ(0, releases[1]);
@@ -103,33 +104,16 @@ TEST_F(DrawingTest, DrawingUsesTheBlackDefaultsAndPutsTheContextsOwnObjectsBack)
     EXPECT_EQ(RGB(0, 0, 0), GetTextColor(dc));
     EXPECT_EQ(static_cast<UINT>(TA_UPDATECP), GetTextAlign(dc) & TA_UPDATECP);
 
+    drawing_font(reinterpret_cast<HFONT>(-1));
+    EXPECT_EQ(GetStockObject(SYSTEM_FONT), GetCurrentObject(dc, OBJ_FONT));
     HFONT font = reinterpret_cast<HFONT>(load_font(1, "Arial", 10));
     drawing_font(font);
+    drawing_font(nullptr);  // fails to select and keeps the font
     EXPECT_EQ(font, GetCurrentObject(dc, OBJ_FONT));
     stop_drawing();
     EXPECT_EQ(own_brush, GetCurrentObject(dc, OBJ_BRUSH));
     EXPECT_EQ(own_pen, GetCurrentObject(dc, OBJ_PEN));
     EXPECT_EQ(own_font, GetCurrentObject(dc, OBJ_FONT));
-}
-
-TEST_F(DrawingTest, MinusOneSelectsTheSystemFontAndANullFontKeepsTheCurrentOne) {
-    CountedTarget target(release_first);
-    start_drawing(&target.target);
-    drawing_font(reinterpret_cast<HFONT>(-1));
-    EXPECT_EQ(GetStockObject(SYSTEM_FONT), GetCurrentObject(target.dc(), OBJ_FONT));
-    drawing_font(nullptr);
-    EXPECT_EQ(GetStockObject(SYSTEM_FONT), GetCurrentObject(target.dc(), OBJ_FONT));
-}
-
-TEST_F(DrawingTest, EmptyTextMeasuresZeroWhileDrawingAndWithout) {
-    EXPECT_EQ(0, text_width(""));
-    EXPECT_EQ(0, text_width(nullptr));
-    CountedTarget target(release_first);
-    ASSERT_NE(nullptr, start_drawing(&target.target));
-    drawing_font(reinterpret_cast<HFONT>(-1));
-    EXPECT_EQ(0, text_width(""));
-    EXPECT_EQ(0, text_width(nullptr));
-    EXPECT_GT(text_width("x"), 0);
 }
 
 TEST_F(DrawingTest, TextMeasuredThroughAnImageMatchesAScreenCompatibleContext) {
