@@ -18,6 +18,10 @@ namespace {
 // heap's 32-bit sizes, and such a file is no settings file anyway.
 const DWORD kLargestLoadedFile = 0x7FFFFFF0;
 const char kNewFileSuffix[] = ".new";
+// A file the system would not recreate empty over: read-only, a hidden or system file (whose
+// attributes a plain new file would not match), or a folder.
+const DWORD kUnreplaceable =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
 
 struct PreferencesFile {
     HANDLE file_handle;          // 0 = none
@@ -121,6 +125,9 @@ void* open_preferences(const char* path) {
 void* create_preferences(const char* path) {
     close_preferences();
     if (!path || !*path) return 0;
+    // What the system refuses to overwrite in place stays refused when replaced by renaming.
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & kUnreplaceable)) return 0;
     HANDLE file = INVALID_HANDLE_VALUE;
     if (copy_paths(path)) {
         file = create_for_writing(prefs.new_path);
