@@ -235,14 +235,29 @@ TEST_F(SettingsFileTest, OldFileStaysWholeUntilTheNewOneIsComplete) {
     EXPECT_EQ(kOnlyTheSettingsFile, folder_listing());
 }
 
-TEST_F(SettingsFileTest, ReadOnlyFileIsLeftByteForByte) {
+TEST_F(SettingsFileTest, ReadOnlyHiddenOrSystemFileIsLeftByteForByte) {
     const std::string original = "LabelPos = 1\r\nFontName = Courier\r\n";
-    write_file(path_, original);
-    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY);
+    for (DWORD attribute : {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
+        SCOPED_TRACE("attribute " + std::to_string(attribute));
+        SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        write_file(path_, original);
+        SetFileAttributesA(path_.c_str(), attribute);
+        save_settings();
+        EXPECT_EQ(original, read_file(path_));
+        EXPECT_EQ(attribute, GetFileAttributesA(path_.c_str()) & attribute);
+        EXPECT_EQ(kOnlyTheSettingsFile, folder_listing()) << "no half-made file is left behind";
+        EXPECT_EQ("100|0|1|1|0|0|0||Courier|8", load_summary()) << "the file still loads";
+    }
+}
+
+// When nothing can be made beside the settings file, the lines go straight into it.
+TEST_F(SettingsFileTest, FileIsWrittenInPlaceWhenNothingCanBeMadeBesideIt) {
+    write_file(path_, "LabelPos = 1\r\n");
+    ASSERT_TRUE(CreateDirectoryA((path_ + ".new").c_str(), 0));
+    set_settings(100, 0, 4, 1, 0, 0, 0, "", "Arial", 8);
     save_settings();
-    EXPECT_EQ(original, read_file(path_));
-    EXPECT_EQ(kOnlyTheSettingsFile, folder_listing()) << "no half-made file is left behind";
-    EXPECT_EQ("100|0|1|1|0|0|0||Courier|8", load_summary()) << "a read-only file still loads";
+    EXPECT_EQ(kDefaultFile, read_file(path_));
+    EXPECT_TRUE(GetFileAttributesA((path_ + ".new").c_str()) & FILE_ATTRIBUTE_DIRECTORY) << "the folder is not touched";
 }
 
 TEST_F(SettingsFileTest, FileLockedByAnotherWriterIsNeitherLoadedNorReplaced) {
