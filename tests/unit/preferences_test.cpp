@@ -167,12 +167,6 @@ TEST_F(PreferencesTest, WriterBytes) {
     }
 }
 
-TEST_F(PreferencesTest, NumberLineFitsItsBuffer) {
-    char line[kNumberLineSize];
-    EXPECT_EQ(16, format_preference_number_line(line, INT_MIN));
-    EXPECT_STREQ(" = -2147483648\r\n", line);
-}
-
 TEST_F(PreferencesTest, DefaultSettingsFileByteForByte) {
     std::string file;
     put_preference_number(collect, &file, "TransAmount", 100);
@@ -193,16 +187,5 @@ TEST_F(PreferencesTest, DefaultSettingsFileByteForByte) {
     EXPECT_EQ(0, number_of(file, "AddToDisplay"));
     EXPECT_EQ("", text_of(file, "AddToDisplay"));
     EXPECT_EQ(8, number_of(file, "FontSize"));
-}
-
-TEST_F(PreferencesTest, WrittenValuesReadBack) {
-    for (int value : {0, 1, -1, 42, INT_MAX, INT_MIN}) {
-        const std::string file = "A = x\r\n" + number_line("Value", value) + "Z = 1\r\n";
-        EXPECT_EQ(value, number_of(file, "value")) << value;
-    }
-    struct Row { const char* written; const char* read; } texts[] = {
-        {"Lab", "Lab"}, {"trailing  ", "trailing  "}, {"  leading", "leading"}, {"", ""}, {"[x]", "[x]"},
-    };
-    for (const Row& r : texts) EXPECT_EQ(r.read, text_of(text_line("Custom", r.written), "Custom")) << r.written;
 }
 }  // namespace

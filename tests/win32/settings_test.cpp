@@ -512,22 +512,6 @@ TEST_F(AutostartTest, NoSourceOrNoFolderVariableCopiesNothing) {
     EXPECT_FALSE(exists(root_ + "\\current\\Start Menu"));
 }
 
-TEST_F(AutostartTest, CurrentDirectoryAtTheRootOfADrive) {
-    app.os_code = 60;
-    const std::string base = root_ + "\\profile";
-    make_folders(base + "\\Start Menu\\Programs\\Startup");
-    SetEnvironmentVariableA("ALLUSERSPROFILE", base.c_str());
-    char drive[] = "C:\\";
-    drive[0] = root_[0];
-    ASSERT_TRUE(SetCurrentDirectoryA(drive));
-    const std::string source = std::string(drive) + "Norvane.exe";
-    const bool had_source = exists(source);
-    if (!had_source) write_file(source, "from the root");
-    install_autostart();
-    EXPECT_EQ(read_file(source), read_file(base + "\\Start Menu\\Programs\\Startup\\Norvane.exe"));
-    if (!had_source) DeleteFileA(source.c_str());
-}
-
 // Apply takes the dialog's boxes and text, installs or removes the copy and renders the label.
 TEST_F(AutostartTest, ApplyTakesOverTheDialogAndFollowsTheAutostartBox) {
     store_string(&app.identity.computer_name, "PC1");
