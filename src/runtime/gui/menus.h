@@ -5,6 +5,13 @@
 
 #include "runtime/gui/object_table.h"
 
+struct MenuRecord {
+    HMENU menu_handle;   // null: the number is free
+    HWND menu_window;    // window holding the menu as its menu bar; null for popup menus
+};
+
+extern ObjectTable menu_table;
+
 void init_menus();
 ObjectNumber create_popup_menu(ObjectNumber number);
 void add_menu_item(int item, const char* text);
