@@ -11,7 +11,8 @@ void build_about_text() {
     append_text("multi-computer setups where one monitor\n");
     append_text("might be connected to a KVM switch.\n");
     append_text(" \n");
-    append_text("Written by the Norvane team, norvane@example.org");
+    // One line that fits the About dialog's text box without wrapping.
+    append_text("Norvane team, norvane@example.org");
     store_temp_string(&app.about_text, start);
 }
 

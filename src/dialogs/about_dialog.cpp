@@ -21,7 +21,8 @@ HWND open_about_dialog() {
     // The image gadget takes the logo's size, plus the sunken edge.
     create_image_gadget(kGadgetLogo, 25, 5, 157, 75, image_handle(kLogoImage), WS_EX_CLIENTEDGE);
     create_text_gadget(kGadgetAboutText, 5, 90, 204, 85, "", kCentredText);
-    create_link_gadget(kGadgetLink, 65, 176, 85, 15, "Norvane website", kLinkHoverColour);
+    // Wide enough for its caption in underlined Arial 10 (about 96 pixels), centred.
+    create_link_gadget(kGadgetLink, 59, 176, 100, 15, "Norvane website", kLinkHoverColour);
     hide_window(kAboutWindow, 0);
     return last_window_handle();
 }

@@ -78,6 +78,27 @@ RECT client_rect_in(HWND parent, HWND child) {
     return r;
 }
 
+SIZE text_extent(HWND control, const char* text) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return size;
+}
+
+// Height of a text broken into centred lines of the given width, as a static control draws it.
+int wrapped_height(HWND control, const char* text, int width) {
+    HDC dc = GetDC(control);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT r = {0, 0, width, 0};
+    DrawTextA(dc, text, -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_CENTER | DT_EXPANDTABS);
+    SelectObject(dc, old);
+    ReleaseDC(control, dc);
+    return r.bottom;
+}
+
 int checked(int number) { return static_cast<int>(SendMessageA(gadget(number), BM_GETCHECK, 0, 0)); }
 int trackbar_position() { return static_cast<int>(SendMessageA(gadget(kGadgetTrackbar), TBM_GETPOS, 0, 0)); }
 
@@ -368,7 +389,7 @@ TEST_F(DialogsTest, AboutDialogWindowGadgetsTextAndLinkFont) {
         // The image gadget takes the image's size plus its sunken edge.
         {24, "Static", "", 25, 5, 161, 79, SS_NOTIFY, SS_NOTIFY, false, WS_EX_CLIENTEDGE},
         {25, "Static", app.about_text, 5, 90, 204, 85, SS_CENTER, SS_TYPEMASK, true, 0},
-        {26, "Static", "Norvane website", 65, 176, 85, 15, 0, SS_TYPEMASK, false, 0},
+        {26, "Static", "Norvane website", 59, 176, 100, 15, 0, SS_TYPEMASK, false, 0},
     };
     for (const GadgetExpectation& e : expected) expect_gadget(about, e);
 
@@ -383,6 +404,16 @@ TEST_F(DialogsTest, AboutDialogWindowGadgetsTextAndLinkFont) {
     HDC screen = GetDC(0);
     EXPECT_EQ(-MulDiv(10, GetDeviceCaps(screen, LOGPIXELSY), 72), lf.lfHeight);
     ReleaseDC(0, screen);
+
+    // The link's caption and the About text fit their gadgets in the fonts they are shown in.
+    RECT link_box;
+    GetClientRect(gadget(kGadgetLink), &link_box);
+    EXPECT_LE(text_extent(gadget(kGadgetLink), "Norvane website").cx, link_box.right);
+    // No line of the About text wraps, and all of them fit the box.
+    const int lines = 1 + static_cast<int>(std::count(app.about_text, app.about_text + text_length(app.about_text), '\n'));
+    const int line_height = wrapped_height(gadget(kGadgetAboutText), "X", 204);
+    EXPECT_EQ(lines * line_height, wrapped_height(gadget(kGadgetAboutText), app.about_text, 204));
+    EXPECT_LE(lines * line_height, 85);
 
     // Choosing About again rebuilds the dialog and replaces font 0.
     dispatch_menu(2);
