@@ -46,13 +46,11 @@ const auto* const environment = ::testing::AddGlobalTestEnvironment(new RuntimeE
 void set_settings(int trans, const char* text, int autostart, int pos, const char* face, int size) {
     Settings& s = app.settings;
     s.TransAmount = trans;
-    store_string(&s.AddToDisplay, text);
     s.AutoStart = autostart;
     s.LabelPos = pos;
-    s.ShowComputerName = 1;
-    s.ShowDomainName = 0;
-    s.ShowUserID = 1;
-    s.ShowIP = 0;
+    s.ShowComputerName = s.ShowUserID = 1;
+    s.ShowDomainName = s.ShowIP = 0;
+    store_string(&s.AddToDisplay, text);
     store_string(&s.FontName, face);
     s.FontSize = size;
 }
@@ -78,25 +76,15 @@ RECT client_rect_in(HWND parent, HWND child) {
     return r;
 }
 
-SIZE text_extent(HWND control, const char* text) {
+// The box a text takes in a control's own font: one line, or lines broken at the given width.
+RECT text_box(HWND control, const char* text, int wrap_width) {
     HDC dc = GetDC(control);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
-    SIZE size = {0, 0};
-    GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+    RECT r = {0, 0, wrap_width, 0};
+    DrawTextA(dc, text, -1, &r, DT_CALCRECT | DT_CENTER | (wrap_width ? DT_WORDBREAK : DT_SINGLELINE));
     SelectObject(dc, old);
     ReleaseDC(control, dc);
-    return size;
-}
-
-// Height of a text broken into centred lines of the given width, as a static control draws it.
-int wrapped_height(HWND control, const char* text, int width) {
-    HDC dc = GetDC(control);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
-    RECT r = {0, 0, width, 0};
-    DrawTextA(dc, text, -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_CENTER | DT_EXPANDTABS);
-    SelectObject(dc, old);
-    ReleaseDC(control, dc);
-    return r.bottom;
+    return r;
 }
 
 int checked(int number) { return static_cast<int>(SendMessageA(gadget(number), BM_GETCHECK, 0, 0)); }
@@ -220,16 +208,11 @@ void CALLBACK drive_requester(HWND, UINT, UINT_PTR timer, DWORD) {
     PostMessageA(requester, WM_COMMAND, script->button, 0);
 }
 
-// What the website link would open.
-struct ShellCall {
-    HWND owner;
-    std::string operation, file, parameters, directory;
-    INT show;
-};
-std::vector<ShellCall> shell_calls;
+// What the website link would open, one "owner|operation|file|parameters|directory|show" per call.
+std::vector<std::string> shell_calls;
 HINSTANCE WINAPI record_shell_call(HWND owner, LPCSTR op, LPCSTR file, LPCSTR params, LPCSTR dir, INT show) {
-    shell_calls.push_back({owner, op ? op : "<null>", file ? file : "<null>", params ? params : "<null>",
-                           dir ? dir : "<null>", show});
+    shell_calls.push_back(std::to_string(reinterpret_cast<intptr_t>(owner)) + "|" + op + "|" + file + "|" + params +
+                          "|" + dir + "|" + std::to_string(show));
     return reinterpret_cast<HINSTANCE>(42);
 }
 
@@ -412,11 +395,11 @@ TEST_F(DialogsTest, AboutDialogWindowGadgetsTextAndLinkFont) {
     // The link's caption and the About text fit their gadgets in the fonts they are shown in.
     RECT link_box;
     GetClientRect(gadget(kGadgetLink), &link_box);
-    EXPECT_LE(text_extent(gadget(kGadgetLink), "Norvane website").cx, link_box.right);
+    EXPECT_LE(text_box(gadget(kGadgetLink), "Norvane website", 0).right, link_box.right);
     // No line of the About text wraps, and all of them fit the box.
     const int lines = 1 + static_cast<int>(std::count(app.about_text, app.about_text + text_length(app.about_text), '\n'));
-    const int line_height = wrapped_height(gadget(kGadgetAboutText), "X", 204);
-    EXPECT_EQ(lines * line_height, wrapped_height(gadget(kGadgetAboutText), app.about_text, 204));
+    const int line_height = text_box(gadget(kGadgetAboutText), "X", 204).bottom;
+    EXPECT_EQ(lines * line_height, text_box(gadget(kGadgetAboutText), app.about_text, 204).bottom);
     EXPECT_LE(lines * line_height, 85);
 
     // Choosing About again rebuilds the dialog and replaces font 0.
@@ -436,15 +419,11 @@ TEST_F(DialogsTest, LinkOpensTheProductPageAndCloseClosesTheAboutDialog) {
     dispatch_gadget(kGadgetLink);
     dispatch_gadget(kGadgetLink);
     shell_execute = saved;
-    ASSERT_EQ(2u, shell_calls.size()) << "each release of the button opens the page";
-    const ShellCall& c = shell_calls[0];
-    EXPECT_EQ(nullptr, c.owner);
-    EXPECT_EQ("open", c.operation);
-    EXPECT_EQ(0u, c.file.find("http://"));
-    EXPECT_EQ(c.file.size() - 18, c.file.find("/software/norvane/"));
-    EXPECT_EQ("", c.parameters);
-    EXPECT_EQ("", c.directory);
-    EXPECT_EQ(SW_SHOWNORMAL, c.show);
+    const std::vector<std::string> expected(2, std::string("0|open|") + kProductPage + "||" + "|1");
+    EXPECT_EQ(expected, shell_calls) << "each release of the link opens the page";
+    const std::string page = kProductPage;
+    EXPECT_EQ(0u, page.find("http://"));
+    EXPECT_EQ(page.size() - 18, page.find("/software/norvane/"));
     EXPECT_TRUE(IsWindow(window_handle(kAboutWindow)));
 
     dispatch_gadget(kGadgetAboutClose);
