@@ -21,6 +21,7 @@
 #include "runtime/gui/gadgets.h"
 #include "runtime/gui/menus.h"
 #include "runtime/gui/window_events.h"
+#include "settings/preferences.h"
 #include "win32_support.h"
 
 namespace {
@@ -36,6 +37,7 @@ public:
         init_gadgets();
         init_images();
         init_menus();
+        init_preferences();
         // A stand-in for the logo with its size: the About dialog shows image 1.
         create_image(1, 157, 75);
         build_about_text();
@@ -460,4 +462,38 @@ TEST_F(DialogsTest, FontButtonTakesTheChoiceOnlyOnOk) {
     EXPECT_EQ(std::string(" ") + kListedFace + ", Size: 12", text_of(gadget(kGadgetFontText)));
     EXPECT_TRUE(IsWindowEnabled(about));
     EXPECT_TRUE(IsWindowEnabled(window_handle(kConfigWindow)));
+}
+
+TEST_F(DialogsTest, ApplyTakesOverTheDialogAndCloseAlsoSavesAndClosesIt) {
+    char directory[MAX_PATH];
+    GetTempPathA(sizeof directory, directory);
+    lstrcatA(directory, "norvane_dialogs");
+    CreateDirectoryA(directory, 0);
+    store_string(&app.windows_dir, directory);
+    const std::string file = std::string(directory) + "\\Norvane.ini";
+    DeleteFileA(file.c_str());
+
+    set_settings(55, "", 0, 3, "Tahoma", 9);  // no autostart copy of the test program
+    dispatch_menu(1);
+    SendMessageA(gadget(kGadgetShowIP), BM_SETCHECK, 1, 0);
+    SetWindowTextA(gadget(kGadgetCustomText), "Rack 7");
+    dispatch_gadget(kGadgetApply);
+    EXPECT_EQ(1, app.settings.ShowIP);
+    EXPECT_STREQ("Rack 7", app.settings.AddToDisplay);
+    EXPECT_TRUE(window_handle(kConfigWindow));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(file.c_str())) << "Apply does not save";
+
+    SetWindowTextA(gadget(kGadgetCustomText), "Rack 8");
+    dispatch_gadget(kGadgetClose);
+    EXPECT_EQ(nullptr, window_handle(kConfigWindow));
+    EXPECT_STREQ("Rack 8", app.settings.AddToDisplay);
+    HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    char text[1024] = "";
+    DWORD read = 0;
+    ReadFile(h, text, sizeof text - 1, &read, 0);
+    CloseHandle(h);
+    EXPECT_NE(nullptr, strstr(text, "ShowIP = 1")) << text;
+    EXPECT_NE(nullptr, strstr(text, "AddToDisplay = Rack 8"));
+    DeleteFileA(file.c_str());
+    close_window(3);
 }
