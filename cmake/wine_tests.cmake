@@ -21,8 +21,14 @@ if(E2E_SOURCES)
   add_executable(e2e_tests ${E2E_SOURCES})
   target_link_libraries(e2e_tests gtest gtest_main user32 gdi32 advapi32 kernel32)
   target_link_options(e2e_tests PRIVATE -static)
-  add_dependencies(e2e_tests Norvane)
+  # A library the driver loads into the running program to change what it sees.
+  add_library(work_area_hook SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/hook/work_area_hook.cpp)
+  target_link_libraries(work_area_hook user32)
+  set_target_properties(work_area_hook PROPERTIES PREFIX "")
+  target_link_options(work_area_hook PRIVATE -static)
+  add_dependencies(e2e_tests Norvane work_area_hook)
   add_test(NAME e2e_tests COMMAND ${NORVANE_WINE} $<TARGET_FILE:e2e_tests>)
-  set_tests_properties(e2e_tests PROPERTIES ENVIRONMENT "${NORVANE_WINE_ENV}"
+  set_tests_properties(e2e_tests PROPERTIES ENVIRONMENT
+      "${NORVANE_WINE_ENV};NORVANE_WORK_AREA_HOOK=$<TARGET_FILE:work_area_hook>"
       RESOURCE_LOCK display TIMEOUT 1200)
 endif()

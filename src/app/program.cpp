@@ -83,7 +83,7 @@ int program_main(HINSTANCE instance, HINSTANCE, char*, int) {
     read_identity();
     read_network_address();
     build_about_text();
-    decode_embedded_image(1, logo_bitmap);
+    decode_embedded_image(1, logo_bitmap, logo_bitmap_size);
     app.os_code = classify_windows_version();
 
     char* name = read_computer_name(app.os_code);

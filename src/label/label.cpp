@@ -95,7 +95,7 @@ int measure_font_height(const char* face_name, int size) {
 }
 
 void render_label() {
-    store_string(&app.label_text, compose_label_text(app.settings, app.identity));
+    store_temp_string(&app.label_text, compose_label_text(app.settings, app.identity));
     app.label_width = measure_text_width(app.settings.FontName, app.settings.FontSize, app.label_text);
     app.label_height = measure_font_height(app.settings.FontName, app.settings.FontSize);
     place_label_window(app.settings.LabelPos);

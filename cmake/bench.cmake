@@ -1,0 +1,11 @@
+# Benchmarks: a minimal window program as the start-up baseline, and the driver that measures
+# Norvane.exe against it (run by tools/bench.sh, never as a test).
+add_executable(baseline_window WIN32 ${CMAKE_SOURCE_DIR}/bench/baseline_window.cpp)
+target_compile_options(baseline_window PRIVATE -Os)
+target_link_options(baseline_window PRIVATE -s -static)
+target_link_libraries(baseline_window user32 gdi32)
+
+add_executable(bench_driver EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/bench_driver.cpp)
+target_link_libraries(bench_driver norvane_lib psapi)
+target_link_options(bench_driver PRIVATE -static)
+add_dependencies(bench_driver Norvane baseline_window)

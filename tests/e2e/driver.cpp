@@ -1,0 +1,306 @@
+// The end-to-end driver's means of preparing a run and looking at the program from outside.
+#include "driver.h"
+
+#include <cstdlib>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+const char kAppDefaults[] = "Software\\Wine\\AppDefaults\\Norvane.exe";
+
+std::string executable_path() {
+    // The build passes a Unix path; Wine maps the root file system to drive Z:.
+    const char* unix_path = getenv("NORVANE_EXE");
+    std::string path = unix_path ? unix_path : "Norvane.exe";
+    if (!path.empty() && path[0] == '/') {
+        path = "Z:" + path;
+        for (char& c : path) if (c == '/') c = '\\';
+    }
+    return path;
+}
+
+std::string environment_block(const Environment& changes) {
+    std::string block;
+    char* current = GetEnvironmentStringsA();
+    for (const char* entry = current; *entry; entry += strlen(entry) + 1) {
+        bool replaced = false;
+        for (const auto& change : changes) {
+            const std::string prefix = change.first + "=";
+            if (_strnicmp(entry, prefix.c_str(), prefix.size()) == 0) replaced = true;
+        }
+        if (!replaced) block.append(entry, strlen(entry) + 1);
+    }
+    FreeEnvironmentStringsA(current);
+    for (const auto& change : changes) {
+        if (!change.second) continue;
+        block += change.first + "=" + change.second;
+        block.push_back('\0');
+    }
+    block.push_back('\0');
+    return block;
+}
+
+INPUT mouse_input(DWORD flags) {
+    INPUT input;
+    ZeroMemory(&input, sizeof input);
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    return input;
+}
+
+// The popup menu on the screen, if any: menus are top-level windows of the class "#32768".
+HWND visible_menu() {
+    HWND found = 0;
+    EnumWindows([](HWND w, LPARAM p) -> BOOL {
+        char name[16] = "";
+        GetClassNameA(w, name, sizeof name);
+        if (strcmp(name, "#32768") == 0 && IsWindowVisible(w)) *reinterpret_cast<HWND*>(p) = w;
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void send_key(WORD vk, bool up) {
+    INPUT input;
+    ZeroMemory(&input, sizeof input);
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof input);
+}
+}  // namespace
+
+std::string windows_directory() {
+    char buffer[MAX_PATH];
+    UINT n = GetWindowsDirectoryA(buffer, sizeof buffer);
+    return std::string(buffer, n);
+}
+
+std::string settings_path() { return windows_directory() + "\\Norvane.ini"; }
+
+bool read_file(const std::string& path, std::string* bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                              OPEN_EXISTING, 0, 0);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bytes->clear();
+    char buffer[65536];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, 0) && got) bytes->append(buffer, got);
+    CloseHandle(file);
+    return true;
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);
+    DWORD written = 0;
+    for (size_t at = 0; at < bytes.size(); at += written) {
+        DWORD chunk = static_cast<DWORD>(bytes.size() - at > (1u << 20) ? (1u << 20) : bytes.size() - at);
+        if (!WriteFile(file, bytes.data() + at, chunk, &written, 0) || !written) break;
+    }
+    CloseHandle(file);
+}
+
+void remove_settings() {
+    SetFileAttributesA(settings_path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(settings_path().c_str());
+    RemoveDirectoryA(settings_path().c_str());
+}
+
+void set_windows_version(const char* version) {
+    if (!version || !*version) {
+        RegDeleteKeyA(HKEY_CURRENT_USER, kAppDefaults);
+        return;
+    }
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kAppDefaults, 0, 0, 0, KEY_WRITE, 0, &key, 0) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                   static_cast<DWORD>(strlen(version) + 1));
+    RegCloseKey(key);
+}
+
+std::string registry_computer_name() {
+    char buffer[1024] = "";
+    DWORD size = sizeof buffer - 1;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE,
+                      "SYSTEM\\CurrentControlSet\\Control\\ComputerName\\ActiveComputerName", 0,
+                      KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryValueExA(key, "ComputerName", 0, 0, reinterpret_cast<BYTE*>(buffer), &size);
+        RegCloseKey(key);
+    }
+    return buffer;
+}
+
+NorvaneProcess::NorvaneProcess(const Environment& environment) {
+    ZeroMemory(&info_, sizeof info_);
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    std::string command = "\"" + executable_path() + "\"";
+    std::string block = environment_block(environment);
+    if (!CreateProcessA(0, &command[0], 0, 0, FALSE, 0, &block[0], 0, &startup, &info_))
+        ZeroMemory(&info_, sizeof info_);
+}
+
+NorvaneProcess::~NorvaneProcess() {
+    if (!info_.hProcess) return;
+    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(info_.hProcess, 99);
+        WaitForSingleObject(info_.hProcess, 10000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+bool NorvaneProcess::running() {
+    return info_.hProcess && WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool NorvaneProcess::wait_exit(int timeout_ms, DWORD* exit_code) {
+    if (!info_.hProcess || WaitForSingleObject(info_.hProcess, timeout_ms) != WAIT_OBJECT_0) return false;
+    GetExitCodeProcess(info_.hProcess, exit_code);
+    return true;
+}
+
+HWND NorvaneProcess::wait_window(const char* class_name, const char* title, int timeout_ms) {
+    HWND found = 0;
+    eventually([&] {
+        for (HWND w : process_windows(id(), class_name))
+            if (IsWindowVisible(w) && (!title || window_text(w) == title)) found = w;
+        return found != 0 || !running();
+    }, timeout_ms);
+    return found;
+}
+
+HWND NorvaneProcess::wait_label(int timeout_ms) {
+    // Start-up places the label and then renders it anew: the label counts once the same window
+    // has stood for a moment.
+    HWND label = 0, previous = 0;
+    const int step = timeout_ms < 500 ? timeout_ms / 2 : 250;
+    eventually([&] {
+        label = 0;
+        for (HWND w : process_windows(id(), "WindowClass_3"))
+            if (IsWindowVisible(w) && child_by_id(w, 27)) label = w;
+        const bool stable = label && label == previous;
+        previous = label;
+        if (!stable && label) Sleep(step);
+        return stable || !running();
+    }, timeout_ms);
+    return label == previous ? label : 0;
+}
+
+bool NorvaneProcess::choose_menu_item(int item) {
+    HWND label = wait_label(5000);
+    if (!label) return false;
+    click_window(label, true);
+    HWND menu = 0;
+    if (!eventually([&] { return (menu = visible_menu()) != 0; }, 5000)) { return false; }
+    settle(100);
+    // Click the item as a person would: Config, About and Exit sit at positions 0, 2 and 4,
+    // with separators between them.
+    HMENU items = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
+    RECT r = {0, 0, 0, 0};
+    if (items && GetMenuItemRect(0, items, item * 2, &r) && r.right > r.left) {
+        click_at((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    } else {
+        for (int i = 0; i <= item; ++i) press_key(VK_DOWN);
+        press_key(VK_RETURN);
+    }
+    return eventually([] { return visible_menu() == 0; }, 5000);
+}
+
+std::vector<HWND> process_windows(DWORD process_id, const char* class_name) {
+    struct Search {
+        DWORD process_id;
+        const char* class_name;
+        std::vector<HWND> found;
+    } search = {process_id, class_name, {}};
+    EnumWindows([](HWND w, LPARAM p) -> BOOL {
+        Search* s = reinterpret_cast<Search*>(p);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == s->process_id && (!s->class_name || class_of(w) == s->class_name))
+            s->found.push_back(w);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string window_text(HWND window) {
+    std::string text(70000, '\0');
+    LRESULT n = SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                                    SMTO_ABORTIFHUNG, 2000, 0);
+    text.resize(strlen(text.c_str()));
+    (void)n;
+    return text;
+}
+
+std::string class_of(HWND window) {
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+HWND child_by_id(HWND parent, int id) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetDlgCtrlID(child) == id) return child;
+    return 0;
+}
+
+TextSize measure_text(const char* face_name, int points, const char* text) {
+    HDC screen = GetDC(0);
+    HDC dc = CreateCompatibleDC(screen);
+    HFONT font = CreateFontA(-MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
+                             0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, face_name);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE extent = {0, 0};
+    GetTextExtentPoint32A(dc, text, static_cast<int>(strlen(text)), &extent);
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    DeleteDC(dc);
+    ReleaseDC(0, screen);
+    TextSize size = {extent.cx, metrics.tmHeight};
+    return size;
+}
+
+void click_at(int x, int y, bool right_button) {
+    // Move there first, as a hand on the mouse would, then press and release.
+    INPUT move = mouse_input(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE);
+    move.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    move.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    SendInput(1, &move, sizeof(INPUT));
+    Sleep(50);
+    INPUT press = mouse_input(right_button ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
+    SendInput(1, &press, sizeof(INPUT));
+    Sleep(30);
+    INPUT release = mouse_input(right_button ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+    SendInput(1, &release, sizeof(INPUT));
+    Sleep(30);
+}
+
+void click_window(HWND window, bool right_button) {
+    RECT r;
+    GetWindowRect(window, &r);
+    click_at((r.left + r.right) / 2, (r.top + r.bottom) / 2, right_button);
+}
+
+void press_key(WORD virtual_key, bool shift) {
+    if (shift) send_key(VK_SHIFT, false);
+    send_key(virtual_key, false);
+    send_key(virtual_key, true);
+    if (shift) send_key(VK_SHIFT, true);
+    Sleep(30);
+}
+
+void type_text(const char* text) {
+    for (; *text; ++text) {
+        SHORT code = VkKeyScanA(*text);
+        press_key(LOBYTE(code), (HIBYTE(code) & 1) != 0);
+    }
+}
+
+void settle(int ms) { Sleep(ms); }

@@ -1,0 +1,68 @@
+// The end-to-end driver: starts the real Norvane.exe in the test prefix, prepares what it reads
+// (settings file, Windows version, environment) and looks at what it shows, as a person or the
+// system would — from another process.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+std::string windows_directory();
+std::string settings_path();
+bool read_file(const std::string& path, std::string* bytes);
+void write_file(const std::string& path, const std::string& bytes);
+void remove_settings();
+// The Windows version Wine reports to Norvane.exe ("win98", "nt40", "winxp", ...); empty for
+// the prefix's default.
+void set_windows_version(const char* version);
+std::string registry_computer_name();
+
+// An environment change for the started program: a value, or nullptr to remove the variable.
+typedef std::vector<std::pair<std::string, const char*>> Environment;
+
+class NorvaneProcess {
+public:
+    explicit NorvaneProcess(const Environment& environment = Environment());
+    ~NorvaneProcess();
+    bool started() const { return info_.hProcess != 0; }
+    DWORD id() const { return info_.dwProcessId; }
+    // The visible label window with its text gadget, or 0 after the timeout.
+    HWND wait_label(int timeout_ms = 20000);
+    HWND wait_window(const char* class_name, const char* title, int timeout_ms = 10000);
+    bool wait_exit(int timeout_ms, DWORD* exit_code);
+    bool running();
+    // Opens the right-click menu on the label and picks item 0 "Config", 1 "About" or 2 "Exit".
+    bool choose_menu_item(int item);
+
+private:
+    PROCESS_INFORMATION info_;
+};
+
+std::vector<HWND> process_windows(DWORD process_id, const char* class_name);
+std::string window_text(HWND window);
+std::string class_of(HWND window);
+HWND child_by_id(HWND parent, int id);
+// Polls until the condition holds or the time is up.
+template <typename Condition>
+bool eventually(Condition condition, int timeout_ms = 5000) {
+    for (int waited = 0;; waited += 20) {
+        if (condition()) return true;
+        if (waited >= timeout_ms) return false;
+        Sleep(20);
+    }
+}
+
+struct TextSize {
+    int width;
+    int height;
+};
+// The size a text takes in a font, measured here the way a person's screen would show it.
+TextSize measure_text(const char* face_name, int points, const char* text);
+
+void click_at(int x, int y, bool right_button = false);
+void click_window(HWND window, bool right_button = false);
+void press_key(WORD virtual_key, bool shift = false);
+void type_text(const char* text);
+void settle(int ms = 300);

@@ -1,0 +1,188 @@
+// The label as a person sees it: where it sits, what it says, how large and how see-through it
+// is, and how it ends.
+#include <gtest/gtest.h>
+
+#include "driver.h"
+
+namespace {
+class Label : public ::testing::Test {
+protected:
+    void SetUp() override {
+        remove_settings();
+        set_windows_version("");
+    }
+    void TearDown() override { remove_settings(); }
+
+    static std::string settings_file(const std::string& lines) { return lines; }
+    static RECT work_area() {
+        RECT r;
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+        return r;
+    }
+    static RECT rect_of(HWND w) {
+        RECT r;
+        GetWindowRect(w, &r);
+        return r;
+    }
+};
+
+TEST_F(Label, FirstStartShowsTheComputerNameFlushInTheBottomRightCorner) {
+    NorvaneProcess norvane;
+    ASSERT_TRUE(norvane.started());
+    HWND label = norvane.wait_label();
+    ASSERT_TRUE(label);
+
+    EXPECT_EQ(1u, process_windows(norvane.id(), "WindowClass_3").size());
+    EXPECT_EQ("Norvane", window_text(label));
+    EXPECT_TRUE(IsWindowVisible(label));
+    const LONG ex_style = GetWindowLongA(label, GWL_EXSTYLE);
+    EXPECT_EQ(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, ex_style) << std::hex << ex_style;
+    const LONG style = GetWindowLongA(label, GWL_STYLE);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_FALSE(style & (WS_CAPTION | WS_BORDER | WS_THICKFRAME));
+
+    const std::string expected = " " + registry_computer_name() + " ";
+    HWND text = child_by_id(label, 27);
+    EXPECT_EQ("Static", class_of(text));
+    EXPECT_EQ(expected, window_text(text));
+
+    const TextSize size = measure_text("Arial", 8, expected.c_str());
+    const RECT r = rect_of(label);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), r.right);
+    EXPECT_EQ(work_area().bottom, r.bottom);
+    EXPECT_EQ(size.width, r.right - r.left);
+    EXPECT_EQ(size.height, r.bottom - r.top);
+    RECT client;
+    GetClientRect(text, &client);
+    EXPECT_EQ(size.width, client.right);
+    EXPECT_EQ(size.height, client.bottom);
+
+    std::string ignored;
+    EXPECT_FALSE(read_file(settings_path(), &ignored)) << "starting must not write settings";
+}
+
+TEST_F(Label, EachCornerFromTheSettingsFile) {
+    const int screen_width = GetSystemMetrics(SM_CXSCREEN);
+    const int screen_height = GetSystemMetrics(SM_CYSCREEN);
+    const int bottom = work_area().bottom;
+    for (int corner : {1, 2, 3, 4, 0, 5}) {
+        write_file(settings_path(), "LabelPos = " + std::to_string(corner) + "\r\n");
+        NorvaneProcess norvane;
+        HWND label = norvane.wait_label();
+        ASSERT_TRUE(label) << "corner " << corner;
+        const RECT r = rect_of(label);
+        const int width = r.right - r.left, height = r.bottom - r.top;
+        int x = screen_width, y = screen_height;
+        if (corner == 1 || corner == 3) x = 0;
+        if (corner == 2 || corner == 4) x = screen_width - width;
+        if (corner == 1 || corner == 2) y = 0;
+        if (corner == 3 || corner == 4) y = bottom - height;
+        EXPECT_EQ(x, r.left) << "corner " << corner;
+        EXPECT_EQ(y, r.top) << "corner " << corner;
+        EXPECT_TRUE(GetWindowLongA(label, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    }
+}
+
+TEST_F(Label, TransparencyFromTheSettingsFile) {
+    struct Row {
+        int amount;
+        bool layered;
+        int alpha;
+    } rows[] = {{50, true, 127}, {99, true, 252}, {0, true, 0}, {100, false, 0}, {-5, false, 0}};
+    for (const Row& row : rows) {
+        write_file(settings_path(), "TransAmount = " + std::to_string(row.amount) + "\r\n");
+        NorvaneProcess norvane;
+        HWND label = norvane.wait_label();
+        ASSERT_TRUE(label) << "amount " << row.amount;
+        const bool layered = (GetWindowLongA(label, GWL_EXSTYLE) & WS_EX_LAYERED) != 0;
+        EXPECT_EQ(row.layered, layered) << "amount " << row.amount;
+        if (row.layered) {
+            BYTE alpha = 0;
+            DWORD flags = 0;
+            ASSERT_TRUE(GetLayeredWindowAttributes(label, 0, &alpha, &flags));
+            EXPECT_EQ(row.alpha, alpha) << "amount " << row.amount;
+            EXPECT_EQ(static_cast<DWORD>(LWA_ALPHA), flags);
+        }
+        EXPECT_TRUE(norvane.running());
+    }
+}
+
+TEST_F(Label, ShowsTheChosenItemsByteForByte) {
+    const std::string computer = registry_computer_name();
+    struct Row {
+        const char* settings;
+        std::string expected;
+    } rows[] = {
+        {"ShowDomainName = 1\r\nShowUserID = 1\r\nAddToDisplay = Lab\r\n",
+         " Lab " + computer + " <CORP\\jsmith> "},
+        {"ShowComputerName = 0\r\nShowDomainName = 1\r\n", "  <CORP> "},
+        {"ShowComputerName = 0\r\nShowUserID = 1\r\n", "  <jsmith> "},
+        {"ShowComputerName = 0\r\nAddToDisplay = Desk 4\r\n", " Desk 4  "},
+        {"ShowComputerName = 0\r\n", "Please select display options..."},
+        {"ShowComputerName = 2\r\nShowUserID = 1\r\n", "  <jsmith> "},
+    };
+    for (const Row& row : rows) {
+        write_file(settings_path(), row.settings);
+        NorvaneProcess norvane({{"USERDOMAIN", "CORP"}, {"USERNAME", "jsmith"}});
+        HWND label = norvane.wait_label();
+        ASSERT_TRUE(label) << row.settings;
+        EXPECT_EQ(row.expected, window_text(child_by_id(label, 27))) << row.settings;
+        const TextSize size = measure_text("Arial", 8, row.expected.c_str());
+        RECT r = rect_of(label);
+        EXPECT_EQ(size.width, r.right - r.left) << row.settings;
+    }
+}
+
+TEST_F(Label, ShowsTheAddressOfThisMachine) {
+    write_file(settings_path(), "ShowComputerName = 0\r\nShowIP = 1\r\n");
+    NorvaneProcess norvane;
+    HWND label = norvane.wait_label();
+    ASSERT_TRUE(label);
+    const std::string text = window_text(child_by_id(label, 27));
+    // "  a.b.c.d ": the group's space, then four decimal numbers.
+    ASSERT_GE(text.size(), 10u);
+    EXPECT_EQ("  ", text.substr(0, 2));
+    EXPECT_EQ(' ', text.back());
+    int dots = 0;
+    for (char c : text.substr(2, text.size() - 3)) {
+        if (c == '.') ++dots;
+        else EXPECT_TRUE(c >= '0' && c <= '9') << text;
+    }
+    EXPECT_EQ(3, dots) << text;
+}
+
+TEST_F(Label, FontNameAndSizeSetTheMeasuredSize) {
+    write_file(settings_path(), "FontName = Times New Roman\r\nFontSize = 20\r\n");
+    NorvaneProcess norvane;
+    HWND label = norvane.wait_label();
+    ASSERT_TRUE(label);
+    const std::string expected = " " + registry_computer_name() + " ";
+    const TextSize size = measure_text("Times New Roman", 20, expected.c_str());
+    const TextSize small = measure_text("Arial", 8, expected.c_str());
+    RECT r = rect_of(label);
+    EXPECT_EQ(size.width, r.right - r.left);
+    EXPECT_EQ(size.height, r.bottom - r.top);
+    EXPECT_GT(size.height, small.height);
+}
+
+TEST_F(Label, ExitFromTheMenuEndsWithCodeZeroAndSavesNothing) {
+    NorvaneProcess norvane;
+    ASSERT_TRUE(norvane.wait_label());
+    ASSERT_TRUE(norvane.choose_menu_item(2));
+    DWORD code = 1;
+    ASSERT_TRUE(norvane.wait_exit(10000, &code));
+    EXPECT_EQ(0u, code);
+    std::string ignored;
+    EXPECT_FALSE(read_file(settings_path(), &ignored));
+}
+
+TEST_F(Label, ACloseRequestForTheLabelEndsTheProgram) {
+    NorvaneProcess norvane;
+    HWND label = norvane.wait_label();
+    ASSERT_TRUE(label);
+    PostMessageA(label, WM_CLOSE, 0, 0);
+    DWORD code = 1;
+    ASSERT_TRUE(norvane.wait_exit(10000, &code));
+    EXPECT_EQ(0u, code);
+}
+}  // namespace
