@@ -235,8 +235,8 @@ TEST_F(Gadgets, SelectingAnOptionClearsTheOthersOfItsRunOnly) {
         EXPECT_EQ(breaker_state, get_gadget_state(5));
         // Runs stay apart when the gadget between them goes away.
         free_gadget(5);
-        set_gadget_state(2, 1);
         set_gadget_state(8, 1);
+        set_gadget_state(2, 1);
         EXPECT_EQ((States{0, 1, 0, 0}), first.states());
         EXPECT_EQ((States{0, 0, 1, 0}), second.states());
     }
