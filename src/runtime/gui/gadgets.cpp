@@ -121,9 +121,7 @@ void set_option(int number, LPARAM value) {
     if (!option) return;
     if (value) {
         HWND first = option;
-        for (HWND previous; !starts_group(first) && is_option(previous = GetWindow(first, GW_HWNDPREV));) {
-            first = previous;
-        }
+        while (!starts_group(first) && is_option(GetWindow(first, GW_HWNDPREV))) first = GetWindow(first, GW_HWNDPREV);
         for (HWND w = first; is_option(w); w = GetWindow(w, GW_HWNDNEXT)) {
             if (w != first && starts_group(w)) break;
             SendMessageA(w, BM_SETCHECK, 0, 0);
