@@ -1,7 +1,8 @@
 // Numbered top-level windows and the event poll. Each window gets a class of its own
 // ("WindowClass_" and its number) registered from one template, and two accelerators that turn
 // Tab and Shift+Tab into focus commands. wait_event hands at most one queued message per call
-// to the window procedure and returns the event that it left pending, or the message's number.
+// to the window procedure and returns the event that it left pending, or the message's number;
+// an event left pending from outside goes first, and the message's number follows on the next call.
 #include "runtime/gui/window_events.h"
 
 #include "runtime/base/heap.h"
@@ -25,6 +26,21 @@ HWND last_opened;
 HINSTANCE module;
 // What a lookup of a number without a window yields: handle 0, no accelerators.
 WindowRecord empty_record;
+
+// A message whose number is still owed to the caller because an earlier event took its turn.
+struct DeferredMessage {
+    bool waiting;
+    int number;
+    WPARAM wparam;
+    LPARAM lparam;
+} deferred;
+
+void defer_message(const MSG& message) {
+    deferred.waiting = true;
+    deferred.number = static_cast<int>(message.message);
+    deferred.wparam = message.wParam;
+    deferred.lparam = message.lParam;
+}
 
 // The class name of a window number: the prefix, then the number in decimal. Numbers handed
 // out for ANY_NUMBER are addresses, so the whole pointer width is written.
@@ -123,6 +139,8 @@ void init_windows(HINSTANCE instance) {
     event_state = zero_state;
     WindowRecord zero_record = {};
     empty_record = zero_record;
+    DeferredMessage none = {};
+    deferred = none;
     current_window = 0;
     last_opened = 0;
     module = instance;
@@ -226,8 +244,20 @@ void hide_window(ObjectNumber number, int state) {
 
 int wait_event() {
     event_state.event_type = -1;
+    if (deferred.waiting) {
+        deferred.waiting = false;
+        event_state.wparam = deferred.wparam;
+        event_state.lparam = deferred.lparam;
+        return deferred.number;
+    }
     MSG* message = &event_state.queued_message;
     if (!PeekMessageA(message, 0, 0, 0, PM_REMOVE)) return 0;
+    // An event stored outside this message's own handling: earlier, or while the message was
+    // retrieved (a click on another window moves the activation and the focus first).
+    const int earlier = event_state.pending_event;
+    const HWND earlier_window = event_state.event_window_handle;
+    const int earlier_object = event_state.event_object;
+    event_state.pending_event = 0;
 
     HWND active = GetActiveWindow();
     ObjectNumber number;
@@ -240,7 +270,14 @@ int wait_event() {
     }
 
     int result = event_state.pending_event;
-    if (result == 0) {
+    if (result == 0 && earlier) {
+        // The earlier event comes first and the message's own number on the next call, so
+        // that a right click arriving together with a focus report still opens the menu.
+        defer_message(*message);
+        event_state.event_window_handle = earlier_window;
+        event_state.event_object = earlier_object;
+        result = earlier;
+    } else if (result == 0) {
         result = static_cast<int>(message->message);
         event_state.wparam = message->wParam;
         event_state.lparam = message->lParam;
