@@ -65,6 +65,7 @@ void send_key(WORD vk, bool up) {
     ZeroMemory(&input, sizeof input);
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
     input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     SendInput(1, &input, sizeof input);
 }
@@ -131,6 +132,17 @@ std::string registry_computer_name() {
         RegCloseKey(key);
     }
     return buffer;
+}
+
+bool set_windows95_computer_name(const char* name) {
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\VxD\\VNETSUP", 0, 0, 0,
+                        KEY_WRITE, 0, &key, 0) != ERROR_SUCCESS)
+        return false;
+    const LONG result = RegSetValueExA(key, "ComputerName", 0, REG_SZ, reinterpret_cast<const BYTE*>(name),
+                                       static_cast<DWORD>(strlen(name) + 1));
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
 }
 
 NorvaneProcess::NorvaneProcess(const Environment& environment) {

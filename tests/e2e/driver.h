@@ -18,6 +18,8 @@ void remove_settings();
 // the prefix's default.
 void set_windows_version(const char* version);
 std::string registry_computer_name();
+// The computer name where the Windows 95 family keeps it.
+bool set_windows95_computer_name(const char* name);
 
 // An environment change for the started program: a value, or nullptr to remove the variable.
 typedef std::vector<std::pair<std::string, const char*>> Environment;

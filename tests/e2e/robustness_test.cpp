@@ -80,7 +80,7 @@ TEST_F(Robustness, HostileSettingsFilesStillGiveALabelAndAValidSave) {
         {"only a bracket", "["},
         {"keys repeated 10 000 times", repeated("LabelPos = 2\r\nAddToDisplay = again\r\n", 10000)},
         {"numbers beyond 32 bits",
-         "TransAmount = 99999999999999999999\r\nLabelPos = -4294967297\r\nFontSize = 4294967304\r\n"},
+         "TransAmount = 99999999999999999999\r\nShowIP = -4294967297\r\nFontSize = 4294967304\r\n"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -164,11 +164,8 @@ TEST_F(Robustness, AComputerNameOf255Characters) {
         HWND label = norvane.wait_label();
         EXPECT_TRUE(label);
         EXPECT_TRUE(norvane.running());
-        if (label) {
-            const std::string shown = window_text(child_by_id(label, 27));
-            EXPECT_GE(shown.size(), 3u);
-            EXPECT_EQ(' ', shown[0]);
-        }
+        // A value that does not fit the 255-byte name buffer counts as no name.
+        if (label) EXPECT_EQ("Please select display options...", window_text(child_by_id(label, 27)));
     }
     RegSetValueExA(key, "ComputerName", 0, REG_SZ, reinterpret_cast<const BYTE*>(original.c_str()),
                    static_cast<DWORD>(original.size() + 1));

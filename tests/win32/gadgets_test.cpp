@@ -189,6 +189,17 @@ TEST_F(Gadgets, LongTextIsCutTo31999CharactersAndNeverPastTheScratch) {
     HeapDestroy(heap);
 }
 
+TEST_F(Gadgets, AControlIsCreatedWithATextOfAnyLength) {
+    // Window creation refuses titles of 32767 characters and more here; the text follows after.
+    for (size_t length : {100u, 32000u, 32767u, 64000u}) {
+        const std::string text(length, 'w');
+        HWND control = create_text_gadget(27, 0, 0, 400000, 12, text.c_str(), 1);
+        ASSERT_TRUE(control) << length;
+        EXPECT_EQ(static_cast<int>(length), GetWindowTextLengthA(control)) << length;
+        free_gadget(27);
+    }
+}
+
 struct OptionRun {
     explicit OptionRun(int first) {
         for (int i = 0; i < 4; ++i) numbers[i] = first + i, create_option_gadget(first + i, 5 + 20 * i, 5, 15, 15, "");

@@ -310,11 +310,19 @@ bool prepare_number(int number) {
     return reserve_slot(&gadget_table, number) != 0;
 }
 
+// Longest text handed to window creation: a longer one makes the creation fail on some
+// platforms, so it is set once the control exists.
+const unsigned kCreationTextLimit = 32000;
+
 HWND create_control(int number, const char* class_name, const char* text, DWORD style, DWORD extended_style,
                     int x, int y, int width, int height) {
     if (!prepare_number(number)) return 0;
-    return CreateWindowExA(extended_style, class_name, text, style, x, y, width, height, gadget_list,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)), runtime_instance(), 0);
+    const bool long_text = text && text_length(text) > kCreationTextLimit;
+    HWND control = CreateWindowExA(extended_style, class_name, long_text ? "" : text, style, x, y, width, height,
+                                   gadget_list, reinterpret_cast<HMENU>(static_cast<INT_PTR>(number)),
+                                   runtime_instance(), 0);
+    if (control && long_text) SetWindowTextA(control, text);
+    return control;
 }
 
 // Records a new control; the slot is looked up afresh since creation may have run other code.
