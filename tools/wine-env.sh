@@ -47,11 +47,16 @@ stop_display() {
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
 }
 
-# Creates the prefix on first use and keeps one server alive for the run.
+# Creates the prefix on first use and keeps one server alive for the run. The virtual display
+# has no window manager: windows are left unmanaged, or Wine waits two seconds for a manager
+# on every hide and destroy of a visible window.
 prepare_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
   fi
   "$WINESERVER" -p >/dev/null 2>&1 || true
+  if [ -n "${XVFB_PID:-}" ] && ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+  fi
 }

@@ -8,17 +8,6 @@
 namespace {
 const char kAppDefaults[] = "Software\\Wine\\AppDefaults\\Norvane.exe";
 
-std::string executable_path() {
-    // The build passes a Unix path; Wine maps the root file system to drive Z:.
-    const char* unix_path = getenv("NORVANE_EXE");
-    std::string path = unix_path ? unix_path : "Norvane.exe";
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-        for (char& c : path) if (c == '/') c = '\\';
-    }
-    return path;
-}
-
 std::string environment_block(const Environment& changes) {
     std::string block;
     char* current = GetEnvironmentStringsA();
@@ -70,6 +59,21 @@ void send_key(WORD vk, bool up) {
     SendInput(1, &input, sizeof input);
 }
 }  // namespace
+
+std::string windows_path(const char* unix_path) {
+    // Wine maps the root of the host's file system to drive Z:.
+    std::string path = unix_path ? unix_path : "";
+    if (!path.empty() && path[0] == '/') {
+        path = "Z:" + path;
+        for (char& c : path) if (c == '/') c = '\\';
+    }
+    return path;
+}
+
+std::string executable_path() {
+    const char* built = getenv("NORVANE_EXE");
+    return built ? windows_path(built) : "Norvane.exe";
+}
 
 std::string windows_directory() {
     char buffer[MAX_PATH];
@@ -152,7 +156,11 @@ NorvaneProcess::NorvaneProcess(const Environment& environment) {
     startup.cb = sizeof startup;
     std::string command = "\"" + executable_path() + "\"";
     std::string block = environment_block(environment);
-    if (!CreateProcessA(0, &command[0], 0, 0, FALSE, 0, &block[0], 0, &startup, &info_))
+    // Started from its own folder, as a double click in the file manager does.
+    std::string folder = executable_path();
+    folder.resize(folder.find_last_of('\\') == std::string::npos ? 0 : folder.find_last_of('\\'));
+    if (!CreateProcessA(0, &command[0], 0, 0, FALSE, 0, &block[0], folder.empty() ? 0 : folder.c_str(),
+                        &startup, &info_))
         ZeroMemory(&info_, sizeof info_);
 }
 

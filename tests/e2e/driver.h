@@ -9,6 +9,10 @@
 #include <utility>
 #include <vector>
 
+// A path of the host's file system as the Windows programs see it.
+std::string windows_path(const char* unix_path);
+// The Norvane.exe under test (NORVANE_EXE).
+std::string executable_path();
 std::string windows_directory();
 std::string settings_path();
 bool read_file(const std::string& path, std::string* bytes);

@@ -11,15 +11,6 @@
 #include "driver.h"
 
 namespace {
-std::string windows_path(const char* unix_path) {
-    std::string path = unix_path ? unix_path : "";
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-        for (char& c : path) if (c == '/') c = '\\';
-    }
-    return path;
-}
-
 // Runs a routine in the target process and waits for it.
 bool run_remote(HANDLE process, void* routine, void* argument) {
     HANDLE thread = CreateRemoteThread(process, 0, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(routine),

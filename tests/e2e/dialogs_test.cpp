@@ -1,0 +1,112 @@
+// The About dialog, the font requester behind "&Font", and "Start automatically", used from the
+// label's menu as a person would.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "driver.h"
+
+namespace {
+class Dialogs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        remove_settings();
+        set_windows_version("");
+    }
+    void TearDown() override { remove_settings(); }
+
+    static HWND open_config(NorvaneProcess& norvane) {
+        EXPECT_TRUE(norvane.choose_menu_item(0));
+        HWND dialog = norvane.wait_window("WindowClass_1", "Norvane Configuration");
+        if (dialog) eventually([&] { return child_by_id(dialog, 22) != 0; });
+        settle(200);
+        return dialog;
+    }
+    // The all-users Startup folder. Windows from Vista on reach it through a junction named
+    // "Start Menu" in the profile folder; the test prefix gets a real folder there.
+    static std::string startup_copy() {
+        char profile[MAX_PATH] = "";
+        GetEnvironmentVariableA("ALLUSERSPROFILE", profile, sizeof profile);
+        std::string folder = profile;
+        for (const char* part : {"\\Start Menu", "\\Programs", "\\Startup"}) {
+            folder += part;
+            CreateDirectoryA(folder.c_str(), 0);
+        }
+        return folder + "\\Norvane.exe";
+    }
+};
+
+TEST_F(Dialogs, AboutShowsTheLogoTheTextAndTheLinkAndCloses) {
+    NorvaneProcess norvane;
+    ASSERT_TRUE(norvane.wait_label());
+    ASSERT_TRUE(norvane.choose_menu_item(1));
+    HWND about = norvane.wait_window("WindowClass_2", "About v1.0");
+    ASSERT_TRUE(about);
+    ASSERT_TRUE(eventually([&] { return !window_text(child_by_id(about, 25)).empty(); }));
+    RECT client;
+    GetClientRect(about, &client);
+    EXPECT_EQ(218, client.right);
+    EXPECT_EQ(233, client.bottom);
+    EXPECT_FALSE(GetWindowLongA(about, GWL_STYLE) & WS_SYSMENU);
+
+    HWND logo = child_by_id(about, 24);
+    RECT r;
+    GetClientRect(logo, &r);
+    EXPECT_EQ(157, r.right);  // inside its sunken edge
+    EXPECT_EQ(75, r.bottom);
+    EXPECT_TRUE(GetWindowLongA(logo, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_EQ(0u, window_text(child_by_id(about, 25)).find("Helps to quickly identify the current\n"));
+    EXPECT_EQ("Norvane website", window_text(child_by_id(about, 26)));
+    EXPECT_EQ("Close", window_text(child_by_id(about, 23)));
+
+
+    // Choosing About again rebuilds it; Close ends it and the label stays.
+    ASSERT_TRUE(norvane.choose_menu_item(1));
+    ASSERT_TRUE(eventually([&] { return !IsWindow(about); }));
+    about = norvane.wait_window("WindowClass_2", "About v1.0");
+    ASSERT_TRUE(about);
+    click_window(child_by_id(about, 23));
+    EXPECT_TRUE(eventually([&] { return !IsWindow(about); }, 10000));
+    EXPECT_TRUE(norvane.running());
+    EXPECT_TRUE(norvane.wait_label());
+}
+
+TEST_F(Dialogs, TheFontRequesterDisablesTheDialogAndCancelChangesNothing) {
+    NorvaneProcess norvane;
+    ASSERT_TRUE(norvane.wait_label());
+    HWND dialog = open_config(norvane);
+    ASSERT_TRUE(dialog);
+    click_window(child_by_id(dialog, 21));
+    HWND requester = norvane.wait_window("#32770", 0);
+    ASSERT_TRUE(requester);
+    EXPECT_FALSE(IsWindowEnabled(dialog));
+    PostMessageA(requester, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(eventually([&] { return !IsWindow(requester); }, 10000));
+    EXPECT_TRUE(eventually([&] { return IsWindowEnabled(dialog) != 0; }));
+    EXPECT_EQ(" Arial, Size: 8", window_text(child_by_id(dialog, 22)));
+}
+
+TEST_F(Dialogs, StartAutomaticallyCopiesTheProgramAndUntickingRemovesIt) {
+    const std::string copy = startup_copy();
+    DeleteFileA(copy.c_str());
+    NorvaneProcess norvane;
+    ASSERT_TRUE(norvane.wait_label());
+    HWND dialog = open_config(norvane);
+    ASSERT_TRUE(dialog);
+    click_window(child_by_id(dialog, 11));
+    click_window(child_by_id(dialog, 20));
+    ASSERT_TRUE(eventually([&] { return GetFileAttributesA(copy.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000))
+        << copy;
+    std::string original, copied;
+    ASSERT_TRUE(read_file(copy, &copied));
+    ASSERT_TRUE(read_file(executable_path(), &original));
+    EXPECT_TRUE(original == copied) << "the copy is the program itself";
+
+    click_window(child_by_id(dialog, 11));
+    click_window(child_by_id(dialog, 19));
+    EXPECT_TRUE(eventually([&] { return GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES; }, 10000));
+    std::string saved;
+    ASSERT_TRUE(eventually([&] { return read_file(settings_path(), &saved) && !saved.empty(); }));
+    EXPECT_NE(std::string::npos, saved.find("AutoStart = 0\r\n"));
+}
+}  // namespace
