@@ -56,6 +56,9 @@ prepare_prefix() {
     "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
   fi
   "$WINESERVER" -p >/dev/null 2>&1 || true
+  # Start the prefix's services and desktop process here, detached from any output: started by
+  # the first test instead, they would inherit its output pipe and keep the test runner waiting.
+  "$WINELOADER" wineboot >/dev/null 2>&1 || true
   if [ -n "${XVFB_PID:-}" ] && ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
     "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
   fi

@@ -2,6 +2,8 @@
 // dismissed or used from the keyboard while it runs.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <string>
 #include <vector>
 
@@ -98,10 +100,33 @@ RECT menu_rect;
 
 VOID CALLBACK act_in_menu(HWND window, UINT, UINT_PTR timer, DWORD) {
     KillTimer(window, timer);
-    GetWindowRect(FindWindowA("#32768", 0), &menu_rect);
+    // The visible menu window: the desktop may hold other, hidden ones of the same class.
+    EnumWindows([](HWND w, LPARAM) -> BOOL {
+        char name[16] = "";
+        GetClassNameA(w, name, sizeof name);
+        if (strcmp(name, "#32768") == 0 && IsWindowVisible(w)) GetWindowRect(w, &menu_rect);
+        return TRUE;
+    }, 0);
     // The menu loop reads keys from the thread's queue, whatever window they are posted to.
     for (WPARAM key : choose ? std::vector<WPARAM>{VK_DOWN, VK_DOWN, VK_RETURN} : std::vector<WPARAM>{VK_ESCAPE})
         PostMessageA(window, WM_KEYDOWN, key, 0);
+}
+
+// Moves the pointer as the mouse would; on a display without a window manager Wine does not
+// warp the pointer for SetCursorPos.
+void move_mouse_to(int x, int y) {
+    INPUT move = {};
+    move.type = INPUT_MOUSE;
+    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    move.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    move.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    SendInput(1, &move, sizeof move);
+    for (int i = 0; i < 100; ++i) {
+        POINT p;
+        GetCursorPos(&p);
+        if (p.x == x && p.y == y) return;
+        Sleep(10);
+    }
 }
 
 TEST_F(Menus, PopupOpensAtTheCursorAndPostsTheChosenItemOnly) {
@@ -111,7 +136,10 @@ TEST_F(Menus, PopupOpensAtTheCursorAndPostsTheChosenItemOnly) {
         SetRectEmpty(&menu_rect);
         commands.clear();
         SetForegroundWindow(other);
-        SetCursorPos(100, 120);
+        pump_messages();  // let the activation settle before the menu takes the foreground
+        Sleep(50);
+        pump_messages();
+        move_mouse_to(100, 120);
         SetTimer(owner, 1, 200, act_in_menu);
         show_popup_menu(0, owner);
         EXPECT_EQ(owner, GetForegroundWindow());
