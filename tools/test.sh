@@ -11,9 +11,12 @@ jobs=$(nproc)
 fail=0
 logs=()
 run_ctest() {  # preset
+  # The full output of every test goes to the log; the console shows one line per executable
+  # and, for a failed one, its failures.
   local log="build/$1-tests.log"
-  ctest --preset "$1" 2>&1 | tee "$log"
-  [ "${PIPESTATUS[0]}" -eq 0 ] || fail=1
+  ctest --preset "$1" -V > "$log" 2>&1
+  [ $? -eq 0 ] || fail=1
+  grep -E '^ *[0-9]+/[0-9]+ Test +#|^[0-9]+: .*(Failure|\[  FAILED  \])|tests passed|tests failed' "$log"
   logs+=("$log")
 }
 configure_and_build() {  # preset, extra cmake arguments...
@@ -35,8 +38,9 @@ prepare_prefix
 run_ctest mingw
 [ "$NORVANE_TEST_BUILD" = mingw64 ] && run_ctest mingw64
 
-passed=$(cat "${logs[@]}" | grep -oE '^\[  PASSED  \] [0-9]+' | awk '{s+=$4} END {print s+0}')
-failed=$(cat "${logs[@]}" | grep -cE '^\[  FAILED  \] [A-Za-z]' || true)
+# Test cases, counted from every test executable's own summary (ctest prefixes lines with "N: ").
+passed=$(cat "${logs[@]}" | grep -oE '^[0-9]+: \[  PASSED  \] [0-9]+' | awk '{s+=$NF} END {print s+0}')
+failed=$(cat "${logs[@]}" | grep -oE '^[0-9]+: \[  FAILED  \] [0-9]+ tests?, listed below' | grep -oE '[0-9]+ tests?,' | awk '{s+=$1} END {print s+0}')
 echo
 echo "tests: ${passed} passed, ${failed} failed"
 exit $fail
