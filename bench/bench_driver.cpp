@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/program.h"
 #include "label/label.h"
 #include "runtime/base/heap.h"
 #include "runtime/graphics/drawing.h"
@@ -99,13 +100,7 @@ double seconds_of(FILETIME t) {
 
 void init_runtime_for_rendering() {
     runtime_heap = heap_create(4000);
-    object_list_heap = heap_create(1024);
-    init_drawing();
-    init_fonts();
-    init_windows(GetModuleHandleA(0));
-    init_gadgets();
-    init_images();
-    init_string_scratch();
+    init_runtime(GetModuleHandleA(0));
     app.settings.TransAmount = 100;
     app.settings.LabelPos = 4;
     app.settings.ShowComputerName = 1;

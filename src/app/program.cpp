@@ -22,12 +22,13 @@
 namespace {
 const int kObjectListHeapSize = 1024;
 const int kRuntimeHeapSize = 4000;
+}  // namespace
 
-void init_runtime() {
+void init_runtime(HINSTANCE instance) {
     init_drawing();
     object_list_heap = heap_create(kObjectListHeapSize);
     init_fonts();
-    init_windows(static_cast<HINSTANCE>(app.instance));
+    init_windows(instance);
     init_gadgets();
     init_images();
     init_menus();
@@ -35,8 +36,6 @@ void init_runtime() {
     InitCommonControls();
     init_string_scratch();
 }
-
-}  // namespace
 
 void read_work_area() {
     RECT r = {0, 0, 0, 0};
@@ -76,7 +75,7 @@ int program_main(HINSTANCE instance, HINSTANCE, char*, int) {
     app.instance = instance;
     app.heap = heap_create(kRuntimeHeapSize);
     runtime_heap = app.heap;
-    init_runtime();
+    init_runtime(instance);
 
     read_work_area();
     app.work_area_bottom = app.work_area.bottom;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+// The runtime's modules in their start-up order; the runtime heap must exist.
+void init_runtime(HINSTANCE instance);
 int program_main(HINSTANCE instance, HINSTANCE previous, char* command_line, int show);
 void main_loop();
 // Reads the desktop work area into AppState.

@@ -31,13 +31,7 @@ const char kListedFace[] = "Liberation Sans";
 class RuntimeEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        init_drawing();
-        init_fonts();
-        init_windows(GetModuleHandleA(0));
-        init_gadgets();
-        init_images();
-        init_menus();
-        init_preferences();
+        init_runtime(GetModuleHandleA(0));
         // A stand-in for the logo with its size: the About dialog shows image 1.
         create_image(1, 157, 75);
         build_about_text();

@@ -20,6 +20,7 @@
 #include "settings/autostart.h"
 #include "settings/preferences.h"
 #include "settings/settings.h"
+#include "app/program.h"
 #include "win32_support.h"
 
 namespace {
@@ -32,13 +33,7 @@ const char kDefaultSummary[] = "100|0|4|1|0|0|0||Arial|8";
 class RuntimeEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        init_drawing();
-        init_fonts();
-        init_windows(GetModuleHandleA(0));
-        init_gadgets();
-        init_images();
-        init_menus();
-        init_preferences();
+        init_runtime(GetModuleHandleA(0));
     }
 };
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment);

@@ -3,6 +3,7 @@
 
 #include "runtime/base/heap.h"
 #include "runtime/base/strings.h"
+#include "runtime/gui/window_events.h"
 
 void init_test_runtime() {
     runtime_heap = heap_create(4000);
@@ -16,4 +17,11 @@ void pump_messages() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+}
+
+void settle_events() {
+    pump_messages();
+    while (wait_event() != 0) {
+    }
+    event_state.pending_event = 0;
 }

@@ -7,3 +7,5 @@
 void init_test_runtime();
 // Dispatches every queued message of this thread, as the program's loop would over several turns.
 void pump_messages();
+// Dispatches everything queued and polls until no event is left, pending one included.
+void settle_events();

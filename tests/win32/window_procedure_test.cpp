@@ -27,17 +27,11 @@ protected:
     void SetUp() override {
         dialog = reinterpret_cast<HWND>(open_window(kDialog, 0, 0, 400, 200, 0x00000001, "Dialog"));
         ASSERT_NE(HWND(0), dialog);
-        settle();
+        settle_events();
     }
     void TearDown() override {
         close_all_windows();
-        settle();
-    }
-    static void settle() {
-        pump_messages();
-        while (wait_event() != 0) {
-        }
-        event_state.pending_event = 0;
+        settle_events();
     }
     HWND dialog = 0;
 };
@@ -48,7 +42,7 @@ TEST_F(WindowProcedure, MessagesBecomeEventsAndSendersGetTheirAnswers) {
     HWND container = child(dialog, "TemplateClass", WS_VISIBLE, 30);
     HWND trackbar = child(container, TRACKBAR_CLASSA, WS_VISIBLE, 6);
     ASSERT_NE(HWND(0), trackbar);
-    settle();
+    settle_events();
     struct Row {
         const char* what;
         HWND target;
@@ -97,7 +91,7 @@ TEST_F(WindowProcedure, ControlsReportThroughThePollWithTheirNumber) {
     HWND button = child(dialog, "BUTTON", WS_VISIBLE | BS_PUSHBUTTON, 7);
     HWND trackbar = child(dialog, TRACKBAR_CLASSA, WS_VISIBLE, 6);
     HWND edit = child(dialog, "EDIT", WS_VISIBLE, 10);
-    settle();
+    settle_events();
 
     SendMessageA(button, BM_CLICK, 0, 0);  // the button tells its window at once
     EXPECT_EQ(BN_CLICKED, event_state.event_type);
@@ -105,17 +99,17 @@ TEST_F(WindowProcedure, ControlsReportThroughThePollWithTheirNumber) {
     EXPECT_EQ(EventGadget, wait_event());
     EXPECT_EQ(7, event_gadget());
     EXPECT_EQ(kDialog, event_window());
-    settle();
+    settle_events();
 
     SendMessageA(trackbar, WM_KEYDOWN, VK_RIGHT, 0);  // a step of the slider
     EXPECT_EQ(EventGadget, event_state.pending_event);
     EXPECT_EQ(6, event_state.event_object);
-    settle();
+    settle_events();
 
     SetWindowTextA(edit, "typed");
     EXPECT_EQ(EventGadget, event_state.pending_event);
     EXPECT_EQ(EN_CHANGE, event_state.event_type);
-    settle();
+    settle_events();
 
     PostMessageA(dialog, WM_COMMAND, 3, 0);
     EXPECT_EQ(EventMenu, wait_event());
@@ -149,7 +143,7 @@ protected:
         h = child(box, "BUTTON", WS_VISIBLE | WS_TABSTOP, 8);
         SetForegroundWindow(dialog);
         SetActiveWindow(dialog);
-        settle();
+        settle_events();
     }
     std::string name(HWND w) const {
         return w == a ? "a" : w == e ? "e" : w == f ? "f" : w == h ? "h" : w == no_stop ? "no-stop" : w == dialog ? "dialog" : "other";

@@ -14,17 +14,10 @@ const DWORD kStyleMask = WS_POPUP | WS_CAPTION | WS_VISIBLE | WS_SYSMENU | WS_TH
 class Windows : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { init_windows(GetModuleHandleA(0)); }
-    void SetUp() override { settle(); }
+    void SetUp() override { settle_events(); }
     void TearDown() override {
         close_all_windows();
-        settle();
-    }
-    // Nothing queued, nothing pending.
-    static void settle() {
-        pump_messages();
-        while (wait_event() != 0) {
-        }
-        event_state.pending_event = 0;
+        settle_events();
     }
 };
 
@@ -233,10 +226,10 @@ TEST_F(Windows, MoveAndSizeSentDuringCreationComeOutOfTheNextPoll) {
 
 TEST_F(Windows, CloseRequestsAreEventsAndTheWindowStaysOpen) {
     HWND dialog = reinterpret_cast<HWND>(open_window(2, 0, 0, 100, 100, 0x00000001, "About"));
-    settle();
+    settle_events();
     EXPECT_EQ(0, SendMessageA(dialog, WM_CLOSE, 0, 0));
     EXPECT_TRUE(IsWindow(dialog));
-    settle();
+    settle_events();
     PostMessageA(dialog, WM_CLOSE, 0, 0);
     EXPECT_EQ(EventCloseWindow, wait_event());
     EXPECT_EQ(2, event_window());
@@ -246,7 +239,7 @@ TEST_F(Windows, CloseRequestsAreEventsAndTheWindowStaysOpen) {
 
 TEST_F(Windows, UnhandledMessagesGiveTheirNumberAndParameters) {
     HWND label = reinterpret_cast<HWND>(open_window(3, 0, 0, 50, 20, 0x90000000, "Norvane"));
-    settle();
+    settle_events();
     PostMessageA(label, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(4, 5));
     EXPECT_EQ(516, wait_event());
     EXPECT_EQ(WPARAM(MK_RBUTTON), event_state.wparam);
@@ -277,7 +270,7 @@ std::vector<int> right_click_polls(int x, int y) {
 TEST_F(Windows, ARealRightClickOnTheLabelComesOutAs516EvenWhenItMovesTheFocus) {
     HWND label = reinterpret_cast<HWND>(open_window(3, 200, 200, 80, 30, 0x90000000, "Norvane"));
     ShowWindow(label, SW_SHOW);
-    settle();
+    settle_events();
     EXPECT_EQ(std::vector<int>({WM_RBUTTONDOWN}), right_click_polls(240, 215));
     EXPECT_EQ(3, event_window());
 
@@ -288,7 +281,7 @@ TEST_F(Windows, ARealRightClickOnTheLabelComesOutAs516EvenWhenItMovesTheFocus) {
                                  reinterpret_cast<HMENU>(10), GetModuleHandleA(0), 0);
     SetActiveWindow(dialog);
     SetFocus(field);
-    settle();
+    settle_events();
     ASSERT_EQ(field, GetFocus());
     // Elsewhere on the label, or the platform would make it a double click.
     EXPECT_EQ(std::vector<int>({EventGadget, WM_RBUTTONDOWN}), right_click_polls(270, 205));
@@ -300,7 +293,7 @@ TEST_F(Windows, EventWindowIsMinusOneForWindowsOutsideTheTable) {
     HWND stranger = CreateWindowExA(0, "TemplateClass", "", WS_POPUP, 0, 0, 10, 10, 0, 0, GetModuleHandleA(0), 0);
     ASSERT_NE(HWND(0), stranger);
     HWND own = reinterpret_cast<HWND>(open_window(0, 0, 0, 10, 10, 0x90000000, "Zero"));
-    settle();
+    settle_events();
     PostMessageA(stranger, WM_CLOSE, 0, 0);
     EXPECT_EQ(EventCloseWindow, wait_event());
     EXPECT_EQ(-1, event_window());
