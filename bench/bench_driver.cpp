@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "driver.h"
 #include "app/program.h"
 #include "label/label.h"
 #include "runtime/base/heap.h"
@@ -32,15 +33,6 @@ double now_ms() {
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : (v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2);
-}
-
-std::string windows_path(const char* unix_path) {
-    std::string path = unix_path ? unix_path : "";
-    if (!path.empty() && path[0] == '/') {
-        path = "Z:" + path;
-        for (char& c : path) if (c == '/') c = '\\';
-    }
-    return path;
 }
 
 struct Found {
