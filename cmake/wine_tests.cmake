@@ -32,3 +32,9 @@ if(E2E_SOURCES)
       "${NORVANE_WINE_ENV};NORVANE_WORK_AREA_HOOK=$<TARGET_FILE:work_area_hook>"
       RESOURCE_LOCK display TIMEOUT 1200)
 endif()
+
+# A start-up that ends at once: the platform call is seen in a relay trace.
+add_test(NAME e2e_missing_computer_name COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/missing_computer_name.sh
+    ${NORVANE_WINE} $<TARGET_FILE:Norvane>)
+set_tests_properties(e2e_missing_computer_name PROPERTIES ENVIRONMENT "${NORVANE_WINE_ENV}"
+    RESOURCE_LOCK display TIMEOUT 300)
