@@ -1,0 +1,102 @@
+// The label window in-process: what a rendering leaves behind, and how placement and
+// transparency follow the settings.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "app/app_state.h"
+#include "app/program.h"
+#include "label/label.h"
+#include "runtime/graphics/fonts.h"
+#include "runtime/graphics/images.h"
+#include "runtime/gui/gadgets.h"
+#include "runtime/gui/window_events.h"
+#include "win32_support.h"
+
+namespace {
+class Label : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { init_runtime(GetModuleHandleA(0)); }
+    void SetUp() override {
+        app.settings.TransAmount = 100;
+        app.settings.LabelPos = 4;
+        app.settings.ShowComputerName = 1;
+        store_string(&app.settings.FontName, "Arial");
+        app.settings.FontSize = 8;
+        store_string(&app.identity.computer_name, "DESK-7");
+        RECT area;
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+        app.work_area_bottom = area.bottom;
+    }
+    void TearDown() override {
+        close_all_windows();
+        settle_events();
+    }
+    static int live_table_fonts() {
+        int live = 0;
+        for (ObjectNumber n = 0; n < font_table.capacity; ++n) live += font_handle(n) != 0;
+        return live;
+    }
+};
+
+TEST_F(Label, ManyRenderingsLeaveOneWindowOneFontAndNothingTemporary) {
+    render_label();
+    settle_events();
+    char* const scratch_before = scratch_position;
+    const int fonts_before = live_table_fonts();
+    for (int i = 0; i < 200; ++i) {
+        app.settings.LabelPos = 1 + i % 4;
+        render_label();
+    }
+    settle_events();
+    EXPECT_EQ(nullptr, font_table.any_list) << "a measuring font was left";
+    EXPECT_EQ(nullptr, image_table.any_list) << "a measuring image was left";
+    EXPECT_EQ(fonts_before, live_table_fonts());
+    EXPECT_EQ(scratch_before, scratch_position) << "renderings must not use up the scratch";
+    int label_windows = 0;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM count) -> BOOL {
+        char name[32] = "";
+        GetClassNameA(w, name, sizeof name);
+        if (lstrcmpA(name, "WindowClass_3") == 0) ++*reinterpret_cast<int*>(count);
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&label_windows));
+    EXPECT_EQ(1, label_windows);
+    EXPECT_STREQ(" DESK-7 ", app.label_text);
+}
+
+TEST_F(Label, MovingToAnotherCornerKeepsTheSizeAndStaysTopMostWithoutATaskBarButton) {
+    render_label();
+    const int width = app.label_width, height = app.label_height;
+    ASSERT_GT(width, 0);
+    ASSERT_GT(height, 0);
+    const struct {
+        int corner;
+        int x, y;
+    } rows[] = {{1, 0, 0},
+                {2, GetSystemMetrics(SM_CXSCREEN) - width, 0},
+                {3, 0, app.work_area_bottom - height},
+                {4, GetSystemMetrics(SM_CXSCREEN) - width, app.work_area_bottom - height},
+                {0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}};
+    for (const auto& row : rows) {
+        app.settings.LabelPos = row.corner;
+        render_label();
+        EXPECT_EQ(width, app.label_width);
+        EXPECT_EQ(height, app.label_height);
+        HWND label = window_handle(3);
+        RECT r;
+        GetWindowRect(label, &r);
+        EXPECT_EQ(row.x, r.left) << "corner " << row.corner;
+        EXPECT_EQ(row.y, r.top) << "corner " << row.corner;
+        EXPECT_EQ(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, GetWindowLongA(label, GWL_EXSTYLE)) << "corner " << row.corner;
+    }
+}
+
+TEST_F(Label, FontSizeZeroMeasuresWithTheDefaultHeight) {
+    app.settings.FontSize = 0;
+    render_label();
+    EXPECT_GT(app.label_height, 0);
+    RECT r;
+    GetWindowRect(window_handle(3), &r);
+    EXPECT_EQ(app.label_height, r.bottom - r.top);
+}
+}  // namespace
