@@ -1,5 +1,6 @@
 # Norvane.exe for 32-bit Windows, and the test executables that run under Wine.
-set(NORVANE_WIN32_LIBS user32 gdi32 advapi32 wsock32 comctl32 comdlg32 shell32 kernel32)
+# comdlg32 and shell32 are loaded only when the font requester or a web page is opened.
+set(NORVANE_WIN32_LIBS user32 gdi32 advapi32 wsock32 comctl32 kernel32)
 
 file(GLOB_RECURSE NORVANE_ALL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
 list(FILTER NORVANE_ALL_SOURCES EXCLUDE REGEX "/heap_host\\.cpp$")
@@ -36,6 +37,12 @@ endif()
 target_link_options(Norvane PRIVATE -s -static -nostartfiles -Wl,-e,${NORVANE_ENTRY}
     -Wl,--gc-sections -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0)
 set_target_properties(Norvane PROPERTIES OUTPUT_NAME Norvane SUFFIX .exe)
+# The 32-bit program takes its few byte-string functions from CRTDLL, the C runtime every
+# 32-bit Windows has had since Windows 95 and NT 3.1 (MSVCRT came later).
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  target_link_options(Norvane PRIVATE -nodefaultlibs)
+  target_link_libraries(Norvane ${NORVANE_WIN32_LIBS} crtdll gcc kernel32)
+endif()
 
 # The product as shipped: a PE32 GUI executable for Windows 95 / NT 4 and later that imports
 # only the system's own DLLs. Checked without running it.

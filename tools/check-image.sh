@@ -11,7 +11,8 @@ check "PE32 for i386" "i686-w64-mingw32-objdump -f '$exe' | grep -q 'file format
 check "GUI subsystem" "grep -q 'Subsystem.*(Windows GUI)' <<<\"\$headers\""
 check "subsystem version 4.0" "grep -qP 'MajorSubsystemVersion\t4$' <<<\"\$headers\" && grep -qP 'MinorSubsystemVersion\t0$' <<<\"\$headers\""
 imports=$(grep 'DLL Name' <<<"$headers" | awk '{print toupper($3)}' | sort -u | tr '\n' ' ')
-allowed=" ADVAPI32.DLL COMCTL32.DLL COMDLG32.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL SHELL32.DLL USER32.DLL WSOCK32.DLL "
+# The libraries every 32-bit Windows has had from Windows 95 and NT 3.51 on.
+allowed=" ADVAPI32.DLL COMCTL32.DLL COMDLG32.DLL CRTDLL.DLL GDI32.DLL KERNEL32.DLL SHELL32.DLL USER32.DLL WSOCK32.DLL "
 bad=""
 for dll in $imports; do [[ "$allowed" == *" $dll "* ]] || bad="$bad $dll"; done
 check "imports only system DLLs ($imports)" "[ -z '$bad' ]"

@@ -1,7 +1,6 @@
 // The main event loop: one event per turn, dispatched by code and object number, then the
 // work-area poll, a one-millisecond sleep and the quit test.
 #include <windows.h>
-#include <shellapi.h>
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
@@ -11,6 +10,7 @@
 #include "dialogs/font_selection.h"
 #include "identity/os_family.h"
 #include "label/label.h"
+#include "runtime/base/system_library.h"
 #include "runtime/graphics/fonts.h"
 #include "runtime/gui/gadgets.h"
 #include "runtime/gui/menus.h"
@@ -88,7 +88,16 @@ void poll_work_area() {
 }
 }  // namespace
 
-ShellExecuteFunction shell_execute = ShellExecuteA;
+namespace {
+HINSTANCE WINAPI open_with_shell(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
+                                 INT show) {
+    ShellExecuteFunction open = reinterpret_cast<ShellExecuteFunction>(
+        reinterpret_cast<void*>(system_function("shell32.dll", "ShellExecuteA")));
+    return open ? open(owner, operation, file, parameters, directory, show) : 0;
+}
+}  // namespace
+
+ShellExecuteFunction shell_execute = open_with_shell;
 
 void dispatch_event(int event) {
     if (event == kRightButtonDown) {

@@ -4,6 +4,7 @@
 
 #include "runtime/base/heap.h"
 #include "runtime/base/strings.h"
+#include "runtime/base/system_library.h"
 #include "runtime/gui/object_table.h"
 
 namespace {
@@ -71,7 +72,10 @@ const CHOOSEFONTA* font_request() { return &request; }
 int choose_font(const char* name, int size, unsigned long flags, long colour) {
     prepare_font_request(name, size, flags, colour);
     disable_thread_windows();
-    int chosen = ChooseFontA(&request) ? 1 : 0;
+    typedef BOOL(WINAPI * ChooseFontFunction)(CHOOSEFONTA*);
+    ChooseFontFunction choose = reinterpret_cast<ChooseFontFunction>(
+        reinterpret_cast<void*>(system_function("comdlg32.dll", "ChooseFontA")));
+    int chosen = choose && choose(&request) ? 1 : 0;
     enable_thread_windows();
     requested_font.lfFaceName[LF_FACESIZE - 1] = 0;
     return chosen;
