@@ -1,12 +1,12 @@
-// Measures Norvane.exe from outside and the label rendering in-process: start-up time against a
-// minimal window program, rendering against creating one popup with a static child, idle CPU,
-// and memory. Prints Markdown table rows; run by tools/bench.sh.
+// Measures Norvane.exe's start-up from outside against a minimal window program and the label
+// rendering in-process against creating one popup with a static child (Markdown table rows);
+// with "render N" it makes the running program render its label N times. Run by tools/bench.sh.
 #include <windows.h>
-#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -86,9 +86,6 @@ double start_up_ms(const std::string& path) {
     return elapsed;
 }
 
-double seconds_of(FILETIME t) {
-    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-}
 
 void init_runtime_for_rendering() {
     runtime_heap = heap_create(4000);
@@ -131,15 +128,38 @@ double per_call_ms(Work work, int rounds, int calls) {
     return median(times);
 }
 
-PROCESS_MEMORY_COUNTERS_EX memory_of(HANDLE process) {
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    return counters;
-}
 }  // namespace
 
+// Makes the running Norvane render its label the given number of times, by moving the work
+// area's bottom edge up and down from inside it, waiting for each new label window.
+int render_running_program(int count) {
+    HWND label = FindWindowA("WindowClass_3", "Norvane");
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(label, &process_id);
+    if (!label || !process_id) return 1;
+    RECT area;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    const double begin = now_ms();
+    for (int i = 0; i < count; ++i) {
+        RECT moved = area;
+        moved.bottom -= i % 2 ? 0 : 1;
+        if (!set_remote_work_area(process_id, moved)) return 1;
+        for (int waited = 0; waited < 2000; ++waited) {
+            HWND now = FindWindowA("WindowClass_3", "Norvane");
+            RECT r;
+            if (now && now != label && GetWindowRect(now, &r) && r.bottom == moved.bottom) {
+                label = now;
+                break;
+            }
+            Sleep(1);
+        }
+    }
+    printf("%d renderings in %.1f s\n", count, (now_ms() - begin) / 1000);
+    return 0;
+}
+
 int main(int argc, char** argv) {
+    if (argc > 2 && strcmp(argv[1], "render") == 0) return render_running_program(atoi(argv[2]));
     const int runs = argc > 1 ? atoi(argv[1]) : 15;
     const std::string norvane = windows_path(getenv("NORVANE_EXE"));
     const std::string baseline = windows_path(getenv("NORVANE_BASELINE_EXE"));
@@ -156,40 +176,13 @@ int main(int argc, char** argv) {
     printf("| Start-up to visible label (median of %d) | %.1f ms | baseline %.1f ms | ratio %.2f |\n", runs,
            start_ours, start_theirs, start_ours / start_theirs);
 
-    // Idle CPU and memory of the running program.
-    PROCESS_INFORMATION info = start(norvane);
-    while (!shown_label(info.dwProcessId)) Sleep(5);
-    Sleep(500);
-    PROCESS_MEMORY_COUNTERS_EX after_start = memory_of(info.hProcess);
-    FILETIME created, ended, kernel0, user0, kernel1, user1;
-    GetProcessTimes(info.hProcess, &created, &ended, &kernel0, &user0);
-    const double wall0 = now_ms();
-    Sleep(10000);
-    GetProcessTimes(info.hProcess, &created, &ended, &kernel1, &user1);
-    const double wall = (now_ms() - wall0) / 1000;
-    const double cpu = seconds_of(kernel1) - seconds_of(kernel0) + seconds_of(user1) - seconds_of(user0);
-    printf("| Idle CPU over %.0f s | %.4f CPU s per wall s | | |\n", wall, cpu / wall);
-    printf("| Memory after start-up | private %lu KiB | working set %lu KiB | |\n",
-           static_cast<unsigned long>(after_start.PrivateUsage / 1024),
-           static_cast<unsigned long>(after_start.WorkingSetSize / 1024));
-    stop(info);
-
     // Rendering in-process, and what 1000 renderings leave behind.
     init_runtime_for_rendering();
     render_label();
     pump();
-    const PROCESS_MEMORY_COUNTERS_EX before = memory_of(GetCurrentProcess());
-    const DWORD gdi_before = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    const DWORD user_before = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
     const double render = per_call_ms([] { render_label(); }, 5, 200);
-    const PROCESS_MEMORY_COUNTERS_EX after = memory_of(GetCurrentProcess());
     const double base = per_call_ms(baseline_render, 5, 200);
     printf("| One rendering (median of 5 x 200) | %.3f ms | baseline %.3f ms | ratio %.2f |\n", render, base,
            render / base);
-    printf("| Growth over 1000 renderings | private %+ld KiB | working set %+ld KiB | GDI objects %+ld, USER objects %+ld |\n",
-           static_cast<long>(after.PrivateUsage / 1024) - static_cast<long>(before.PrivateUsage / 1024),
-           static_cast<long>(after.WorkingSetSize / 1024) - static_cast<long>(before.WorkingSetSize / 1024),
-           static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) - static_cast<long>(gdi_before),
-           static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS)) - static_cast<long>(user_before));
     return 0;
 }

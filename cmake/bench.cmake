@@ -8,6 +8,6 @@ target_link_libraries(baseline_window user32 gdi32)
 add_executable(bench_driver EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/bench_driver.cpp
     ${CMAKE_SOURCE_DIR}/tests/e2e/driver.cpp)
 target_include_directories(bench_driver PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e)
-target_link_libraries(bench_driver norvane_lib psapi)
+target_link_libraries(bench_driver norvane_lib)
 target_link_options(bench_driver PRIVATE -static)
 add_dependencies(bench_driver Norvane baseline_window)

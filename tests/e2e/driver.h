@@ -72,3 +72,7 @@ void click_window(HWND window, bool right_button = false);
 void press_key(WORD virtual_key, bool shift = false);
 void type_text(const char* text);
 void settle(int ms = 300);
+
+// Sets the work area as the given process sees it, through the hook library named by
+// NORVANE_WORK_AREA_HOOK (Wine keeps the work area per process).
+bool set_remote_work_area(DWORD process_id, RECT area);
