@@ -18,7 +18,6 @@
 #include "settings/settings.h"
 
 namespace {
-const int kLabelWindow = 3;
 const int kPopupMenu = 0;
 const int kMenuConfig = 1, kMenuAbout = 2, kMenuExit = 3;
 const int kRightButtonDown = WM_RBUTTONDOWN;

@@ -14,7 +14,6 @@
 #include "runtime/gui/window_events.h"
 
 namespace {
-const ObjectNumber kLabelWindow = 3;
 const int kLabelGadget = 27;
 const ObjectNumber kLabelFont = 27;
 const int kMeasureWidth = 600;

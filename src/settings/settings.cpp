@@ -10,7 +10,6 @@
 #include "settings/preferences.h"
 
 namespace {
-const int kLabelWindow = 3;
 const char kSettingsFileName[] = "\\Norvane.ini";
 
 // The path is built afresh each time, so a changed Windows directory is followed.
