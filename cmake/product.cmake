@@ -34,7 +34,8 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 else()
   set(NORVANE_ENTRY entry)
 endif()
-target_link_options(Norvane PRIVATE -s -static -nostartfiles -Wl,-e,${NORVANE_ENTRY}
+# No link time stamp: the same sources give the same bytes.
+target_link_options(Norvane PRIVATE -s -static -nostartfiles -Wl,-e,${NORVANE_ENTRY} -Wl,--no-insert-timestamp
     -Wl,--gc-sections -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0)
 set_target_properties(Norvane PROPERTIES OUTPUT_NAME Norvane SUFFIX .exe)
 # The 32-bit program takes its few byte-string functions from CRTDLL, the C runtime every
