@@ -15,5 +15,5 @@ sed 's/$/\r/' resources/release/README.txt > "$stage/README.txt"
 touch -d 2026-01-01T00:00:00Z "$stage"/*
 rm -f dist/Norvane-1.0-win32.zip
 (cd "$stage" && zip -q -X -D ../../../dist/Norvane-1.0-win32.zip Norvane.exe README.txt)
-unzip -l dist/Norvane-1.0-win32.zip
+zip -sf dist/Norvane-1.0-win32.zip
 echo "release: dist/Norvane-1.0-win32.zip"
