@@ -86,7 +86,6 @@ double start_up_ms(const std::string& path) {
     return elapsed;
 }
 
-
 void init_runtime_for_rendering() {
     runtime_heap = heap_create(4000);
     init_runtime(GetModuleHandleA(0));

@@ -85,9 +85,7 @@ void poll_work_area() {
         render_label();
     }
 }
-}  // namespace
 
-namespace {
 HINSTANCE WINAPI open_with_shell(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                  INT show) {
     ShellExecuteFunction open = reinterpret_cast<ShellExecuteFunction>(

@@ -252,10 +252,9 @@ std::vector<HWND> process_windows(DWORD process_id, const char* class_name) {
 
 std::string window_text(HWND window) {
     std::string text(70000, '\0');
-    LRESULT n = SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
-                                    SMTO_ABORTIFHUNG, 2000, 0);
+    SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG, 2000,
+                        0);
     text.resize(strlen(text.c_str()));
-    (void)n;
     return text;
 }
 
