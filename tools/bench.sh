@@ -25,6 +25,7 @@ mkdir -p build/bench
   echo "| Measure | Norvane | Baseline | Ratio |"
   echo "|---|---|---|---|"
   NORVANE_EXE="$PWD/build/$preset/Norvane.exe" NORVANE_BASELINE_EXE="$PWD/build/$preset/baseline_window.exe" \
+    NORVANE_FLOOR_EXE="$PWD/build/$preset/floor_window.exe" \
     "$WINELOADER" "build/$preset/bench_driver.exe" "$runs" | tr -d '\r'
   # Idle CPU and memory of the running program, read from the host kernel: Wine reports neither
   # another process's CPU times nor its private bytes.
