@@ -84,6 +84,14 @@ TEST(VersionProbe, MatchesTheSystemsOwnVersionData) {
     EXPECT_EQ(classify_version(info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion), classify_windows_version());
 }
 
+// With no working network layer (here: Winsock not started) the lookup reports failure and
+// the address read afterwards is 0, which the label shows as 0.0.0.0.
+TEST(NetworkProbe, FailedLookupGivesAddressZero) {
+    EXPECT_EQ(0, lookup_host_addresses());
+    EXPECT_EQ(0u, next_host_address());
+    network_stop();  // nothing was started: no WSACleanup
+}
+
 TEST(NetworkProbe, ResolvesTheLocalHostAndEndsItsAddressList) {
     ASSERT_EQ(1, network_start());
     ASSERT_EQ(1, lookup_host_addresses());
