@@ -1,15 +1,13 @@
 # Benchmarks: a minimal window program as the start-up baseline, the same program with the system
 # work Norvane's start-up cannot leave out as the start-up floor, and the driver that measures
 # Norvane.exe against both (run by tools/bench.sh, never as a test).
-add_executable(baseline_window WIN32 ${CMAKE_SOURCE_DIR}/bench/baseline_window.cpp)
-target_compile_options(baseline_window PRIVATE -Os)
-target_link_options(baseline_window PRIVATE -s -static)
+foreach(program baseline_window floor_window)
+  add_executable(${program} WIN32 ${CMAKE_SOURCE_DIR}/bench/baseline_window.cpp)
+  target_compile_options(${program} PRIVATE -Os)
+  target_link_options(${program} PRIVATE -s -static)
+endforeach()
 target_link_libraries(baseline_window user32 gdi32)
-
-add_executable(floor_window WIN32 ${CMAKE_SOURCE_DIR}/bench/baseline_window.cpp)
 target_compile_definitions(floor_window PRIVATE NORVANE_FLOOR)
-target_compile_options(floor_window PRIVATE -Os)
-target_link_options(floor_window PRIVATE -s -static)
 target_link_libraries(floor_window comctl32 wsock32 user32 gdi32)
 
 add_executable(bench_driver EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/bench_driver.cpp
