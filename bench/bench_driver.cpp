@@ -42,16 +42,18 @@ struct Found {
 };
 
 // A visible top-level window of the process whose child 27 has a text.
+BOOL CALLBACK note_shown_label(HWND w, LPARAM p) {
+    Found* f = reinterpret_cast<Found*>(p);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    HWND text = owner == f->process_id && IsWindowVisible(w) ? GetDlgItem(w, 27) : 0;
+    if (text && GetWindowTextLengthA(text) > 0) f->window = w;
+    return TRUE;
+}
+
 HWND shown_label(DWORD process_id) {
     Found found = {process_id, 0};
-    EnumWindows([](HWND w, LPARAM p) -> BOOL {
-        Found* f = reinterpret_cast<Found*>(p);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        HWND text = owner == f->process_id && IsWindowVisible(w) ? GetDlgItem(w, 27) : 0;
-        if (text && GetWindowTextLengthA(text) > 0) f->window = w;
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&found));
+    EnumWindows(note_shown_label, reinterpret_cast<LPARAM>(&found));
     return found.window;
 }
 

@@ -40,14 +40,16 @@ INPUT mouse_input(DWORD flags) {
 }
 
 // The popup menu on the screen, if any: menus are top-level windows of the class "#32768".
+BOOL CALLBACK note_visible_menu(HWND w, LPARAM p) {
+    char name[16] = "";
+    GetClassNameA(w, name, sizeof name);
+    if (strcmp(name, "#32768") == 0 && IsWindowVisible(w)) *reinterpret_cast<HWND*>(p) = w;
+    return TRUE;
+}
+
 HWND visible_menu() {
     HWND found = 0;
-    EnumWindows([](HWND w, LPARAM p) -> BOOL {
-        char name[16] = "";
-        GetClassNameA(w, name, sizeof name);
-        if (strcmp(name, "#32768") == 0 && IsWindowVisible(w)) *reinterpret_cast<HWND*>(p) = w;
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&found));
+    EnumWindows(note_visible_menu, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
@@ -233,20 +235,23 @@ bool NorvaneProcess::choose_menu_item(int item) {
     return eventually([] { return visible_menu() == 0; }, 5000);
 }
 
+struct WindowSearch {
+    DWORD process_id;
+    const char* class_name;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK note_process_window(HWND w, LPARAM p) {
+    WindowSearch* s = reinterpret_cast<WindowSearch*>(p);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(w, &owner);
+    if (owner == s->process_id && (!s->class_name || class_of(w) == s->class_name)) s->found.push_back(w);
+    return TRUE;
+}
+
 std::vector<HWND> process_windows(DWORD process_id, const char* class_name) {
-    struct Search {
-        DWORD process_id;
-        const char* class_name;
-        std::vector<HWND> found;
-    } search = {process_id, class_name, {}};
-    EnumWindows([](HWND w, LPARAM p) -> BOOL {
-        Search* s = reinterpret_cast<Search*>(p);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(w, &owner);
-        if (owner == s->process_id && (!s->class_name || class_of(w) == s->class_name))
-            s->found.push_back(w);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&search));
+    WindowSearch search = {process_id, class_name, {}};
+    EnumWindows(note_process_window, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 

@@ -60,16 +60,19 @@ TEST(FontRequest, PreparedRecordsCarryOnlyTheNameTheHeightTheFlagsAndTheColour) 
     EXPECT_EQ(10, selected_font_size());
 }
 
+// A thread of its own with one window, kept until the thread is told to quit.
+DWORD WINAPI run_foreign_window(void* out) {
+    *static_cast<HWND*>(out) = make_window(true);
+    MSG m;
+    while (GetMessageA(&m, 0, 0, 0) > 0) DispatchMessageA(&m);
+    return 0;
+}
+
 TEST(ThreadWindows, OnlyVisibleEnabledNonForegroundWindowsOfThisThreadAreDisabledAndLaterEnabled) {
     HWND front = make_window(true), other = make_window(true), hidden = make_window(false), disabled = make_window(true);
     EnableWindow(disabled, FALSE);
     HWND foreign = 0;  // a window of another thread
-    HANDLE thread = CreateThread(0, 0, [](void* out) -> DWORD {
-        *static_cast<HWND*>(out) = make_window(true);
-        MSG m;
-        while (GetMessageA(&m, 0, 0, 0) > 0) DispatchMessageA(&m);
-        return 0;
-    }, &foreign, 0, 0);
+    HANDLE thread = CreateThread(0, 0, run_foreign_window, &foreign, 0, 0);
     for (int i = 0; i < 400 && !foreign; i++) Sleep(5);
     ASSERT_TRUE(foreign);
     // The other thread's window activates itself asynchronously: insist until front stays.

@@ -39,6 +39,13 @@ protected:
     }
 };
 
+BOOL CALLBACK count_label_windows(HWND w, LPARAM count) {
+    char name[32] = "";
+    GetClassNameA(w, name, sizeof name);
+    if (lstrcmpA(name, "WindowClass_3") == 0) ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
 TEST_F(Label, ManyRenderingsLeaveOneWindowOneFontAndNothingTemporary) {
     render_label();
     settle_events();
@@ -54,12 +61,7 @@ TEST_F(Label, ManyRenderingsLeaveOneWindowOneFontAndNothingTemporary) {
     EXPECT_EQ(fonts_before, live_table_fonts());
     EXPECT_EQ(scratch_before, scratch_position) << "renderings must not use up the scratch";
     int label_windows = 0;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM count) -> BOOL {
-        char name[32] = "";
-        GetClassNameA(w, name, sizeof name);
-        if (lstrcmpA(name, "WindowClass_3") == 0) ++*reinterpret_cast<int*>(count);
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&label_windows));
+    EnumThreadWindows(GetCurrentThreadId(), count_label_windows, reinterpret_cast<LPARAM>(&label_windows));
     EXPECT_EQ(1, label_windows);
     EXPECT_STREQ(" DESK-7 ", app.label_text);
 }

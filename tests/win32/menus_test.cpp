@@ -98,15 +98,17 @@ TEST_F(Menus, ItemsInOrderReplacementFreeingAndAnyNumber) {
 bool choose;
 RECT menu_rect;
 
+// The visible menu window: the desktop may hold other, hidden ones of the same class.
+BOOL CALLBACK note_visible_menu(HWND w, LPARAM) {
+    char name[16] = "";
+    GetClassNameA(w, name, sizeof name);
+    if (strcmp(name, "#32768") == 0 && IsWindowVisible(w)) GetWindowRect(w, &menu_rect);
+    return TRUE;
+}
+
 VOID CALLBACK act_in_menu(HWND window, UINT, UINT_PTR timer, DWORD) {
     KillTimer(window, timer);
-    // The visible menu window: the desktop may hold other, hidden ones of the same class.
-    EnumWindows([](HWND w, LPARAM) -> BOOL {
-        char name[16] = "";
-        GetClassNameA(w, name, sizeof name);
-        if (strcmp(name, "#32768") == 0 && IsWindowVisible(w)) GetWindowRect(w, &menu_rect);
-        return TRUE;
-    }, 0);
+    EnumWindows(note_visible_menu, 0);
     // The menu loop reads keys from the thread's queue, whatever window they are posted to.
     for (WPARAM key : choose ? std::vector<WPARAM>{VK_DOWN, VK_DOWN, VK_RETURN} : std::vector<WPARAM>{VK_ESCAPE})
         PostMessageA(window, WM_KEYDOWN, key, 0);
