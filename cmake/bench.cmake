@@ -10,7 +10,7 @@ target_link_libraries(baseline_window user32 gdi32)
 target_compile_definitions(floor_window PRIVATE NORVANE_FLOOR)
 target_link_libraries(floor_window comctl32 wsock32 user32 gdi32)
 
-add_executable(bench_driver EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/bench_driver.cpp
+add_executable(bench_driver ${CMAKE_SOURCE_DIR}/bench/bench_driver.cpp
     ${CMAKE_SOURCE_DIR}/tests/e2e/driver.cpp)
 target_include_directories(bench_driver PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e)
 target_link_libraries(bench_driver norvane_lib)

@@ -4,37 +4,50 @@
 # One executable per tests/win32/*_test.cpp: the runtime's state is process-wide, so each
 # module's tests start from a fresh process.
 file(GLOB WIN32_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/*_test.cpp)
+set(WIN32_TEST_NAMES "")
 foreach(src IN LISTS WIN32_TEST_SOURCES)
   get_filename_component(name ${src} NAME_WE)
   add_executable(win32_${name} ${src} ${CMAKE_SOURCE_DIR}/tests/win32/win32_main.cpp
       ${CMAKE_SOURCE_DIR}/tests/win32/win32_support.cpp)
   target_link_libraries(win32_${name} norvane_lib gtest)
   target_link_options(win32_${name} PRIVATE -static)
-  add_test(NAME win32_${name} COMMAND ${NORVANE_WINE} $<TARGET_FILE:win32_${name}>)
-  set_tests_properties(win32_${name} PROPERTIES ENVIRONMENT "${NORVANE_WINE_ENV}"
-      RESOURCE_LOCK display TIMEOUT 300)
+  list(APPEND WIN32_TEST_NAMES win32_${name})
 endforeach()
 
-file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 # The driver that uses Norvane.exe as a person would: one process, many cases.
-if(E2E_SOURCES)
-  add_executable(e2e_tests ${E2E_SOURCES})
-  target_link_libraries(e2e_tests gtest gtest_main user32 gdi32 advapi32 kernel32)
-  target_link_options(e2e_tests PRIVATE -static)
-  # A library the driver loads into the running program to change what it sees.
-  add_library(work_area_hook SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/hook/work_area_hook.cpp)
-  target_link_libraries(work_area_hook user32)
-  set_target_properties(work_area_hook PROPERTIES PREFIX "")
-  target_link_options(work_area_hook PRIVATE -static)
-  add_dependencies(e2e_tests Norvane work_area_hook)
-  add_test(NAME e2e_tests COMMAND ${NORVANE_WINE} $<TARGET_FILE:e2e_tests>)
-  set_tests_properties(e2e_tests PROPERTIES ENVIRONMENT
-      "${NORVANE_WINE_ENV};NORVANE_WORK_AREA_HOOK=$<TARGET_FILE:work_area_hook>"
-      RESOURCE_LOCK display TIMEOUT 1200)
-endif()
+file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
+add_executable(e2e_tests ${E2E_SOURCES})
+target_link_libraries(e2e_tests gtest gtest_main user32 gdi32 advapi32 kernel32)
+target_link_options(e2e_tests PRIVATE -static)
+# A library the driver loads into the running program to change what it sees. Its routine is
+# looked up by its plain name, which a 32-bit stdcall export only has without its "@N".
+add_library(work_area_hook SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/hook/work_area_hook.cpp)
+target_link_libraries(work_area_hook user32)
+set_target_properties(work_area_hook PROPERTIES PREFIX "")
+target_link_options(work_area_hook PRIVATE -static -Wl,--kill-at)
+add_dependencies(e2e_tests Norvane work_area_hook)
 
-# A start-up that ends at once: the platform call is seen in a relay trace.
-add_test(NAME e2e_missing_computer_name COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/missing_computer_name.sh
-    ${NORVANE_WINE} $<TARGET_FILE:Norvane>)
-set_tests_properties(e2e_missing_computer_name PROPERTIES ENVIRONMENT "${NORVANE_WINE_ENV}"
-    RESOURCE_LOCK display TIMEOUT 300)
+# Registers every Wine test under one Wine: names start with the label, and each Wine has
+# a prefix of its own.
+function(add_wine_tests label wine prefix)
+  set(env WINEPREFIX=${prefix} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= NORVANE_EXE=$<TARGET_FILE:Norvane>)
+  foreach(name IN LISTS WIN32_TEST_NAMES)
+    add_test(NAME ${label}.${name} COMMAND ${wine} $<TARGET_FILE:${name}>)
+    set_tests_properties(${label}.${name} PROPERTIES ENVIRONMENT "${env}" RESOURCE_LOCK display TIMEOUT 300)
+  endforeach()
+  add_test(NAME ${label}.e2e_tests COMMAND ${wine} $<TARGET_FILE:e2e_tests>)
+  set_tests_properties(${label}.e2e_tests PROPERTIES ENVIRONMENT
+      "${env};NORVANE_WORK_AREA_HOOK=$<TARGET_FILE:work_area_hook>" RESOURCE_LOCK display TIMEOUT 1200)
+  # A start-up that ends at once: the platform call is seen in a relay trace.
+  add_test(NAME ${label}.e2e_missing_computer_name
+      COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/missing_computer_name.sh ${wine} $<TARGET_FILE:Norvane>)
+  set_tests_properties(${label}.e2e_missing_computer_name PROPERTIES ENVIRONMENT "${env}"
+      RESOURCE_LOCK display TIMEOUT 300)
+endfunction()
+
+if(NORVANE_WINE)
+  add_wine_tests(wine ${NORVANE_WINE} ${CMAKE_BINARY_DIR}/wineprefix)
+endif()
+if(NORVANE_WINE10)
+  add_wine_tests(wine10 ${NORVANE_WINE10} ${CMAKE_BINARY_DIR}/wineprefix-wine10)
+endif()

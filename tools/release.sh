@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh >/dev/null
-cmake --preset mingw -DNORVANE_RUN_WINE_TESTS=OFF >/dev/null
+cmake --preset mingw >/dev/null
 cmake --build --preset mingw -j "$(nproc)" --target Norvane >/dev/null
 bash tools/check-image.sh build/mingw/Norvane.exe
 stage=build/release/Norvane-1.0
