@@ -28,9 +28,9 @@ target_link_options(work_area_hook PRIVATE -static -Wl,--kill-at)
 add_dependencies(e2e_tests Norvane work_area_hook)
 
 # Registers every Wine test under one Wine: names start with the label, and each Wine has
-# a prefix of its own.
-function(add_wine_tests label wine prefix)
-  set(env WINEPREFIX=${prefix} WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= NORVANE_EXE=$<TARGET_FILE:Norvane>)
+# a prefix of its own (the Wine 10 runner always uses its own, so it is given none here).
+function(add_wine_tests label wine)
+  set(env WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= NORVANE_EXE=$<TARGET_FILE:Norvane> ${ARGN})
   foreach(name IN LISTS WIN32_TEST_NAMES)
     add_test(NAME ${label}.${name} COMMAND ${wine} $<TARGET_FILE:${name}>)
     set_tests_properties(${label}.${name} PROPERTIES ENVIRONMENT "${env}" RESOURCE_LOCK display TIMEOUT 300)
@@ -46,8 +46,8 @@ function(add_wine_tests label wine prefix)
 endfunction()
 
 if(NORVANE_WINE)
-  add_wine_tests(wine ${NORVANE_WINE} ${CMAKE_BINARY_DIR}/wineprefix)
+  add_wine_tests(wine ${NORVANE_WINE} WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix)
 endif()
 if(NORVANE_WINE10)
-  add_wine_tests(wine10 ${NORVANE_WINE10} ${CMAKE_BINARY_DIR}/wineprefix-wine10)
+  add_wine_tests(wine10 ${NORVANE_WINE10})
 endif()

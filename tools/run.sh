@@ -1,24 +1,24 @@
 #!/usr/bin/env bash
-# Sets everything up, builds Norvane.exe and runs it under Wine. With no display it runs on a
-# virtual one, saves a screenshot to build/screenshot.png once the label is up, and ends it.
+# Sets everything up, builds Norvane.exe and runs it under Wine: the shipped i686 build, under
+# the system's 32-bit Wine or else Wine 10's WoW64 mode. With no display it runs on a virtual
+# one, saves a screenshot to build/screenshot.png once the label is up, and ends it.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash tools/setup.sh || exit 1
 source tools/wine-env.sh
-preset=$NORVANE_TEST_BUILD
-cmake --preset "$preset" -DNORVANE_WINE="$WINELOADER" >/dev/null &&
-  cmake --build --preset "$preset" -j "$(nproc)" --target Norvane || exit 1
-exe=build/$preset/Norvane.exe
+source tools/wine10.sh
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
-  prepare_prefix
-  exec "$WINELOADER" "$exe"
+  choose_run_wine || exit 1
+  echo "run: $RUN_WHAT"
+  exec "$RUN_WINE" "build/$RUN_PRESET/Norvane.exe"
 fi
 
 start_display || exit 1
 trap stop_display EXIT
-prepare_prefix
-"$WINELOADER" "$exe" &
+choose_run_wine || exit 1
+echo "run: $RUN_WHAT"
+"$RUN_WINE" "build/$RUN_PRESET/Norvane.exe" &
 for _ in $(seq 100); do
   xdotool search --name '^Norvane$' >/dev/null 2>&1 && break
   sleep 0.1

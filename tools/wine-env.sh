@@ -12,7 +12,7 @@ i386_runs() {
   probe=$(mktemp)
   printf '\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x5d\x00\x00\x00\x5d\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\x31\xdb\xcd\x80' > "$probe"
   chmod +x "$probe"
-  "$probe" 2>/dev/null
+  { "$probe"; } 2>/dev/null
   local rc=$?
   rm -f "$probe"
   return $rc
@@ -43,23 +43,30 @@ start_display() {
 }
 
 stop_display() {
-  "$WINESERVER" -k >/dev/null 2>&1 || true
+  WINEPREFIX="$WINEPREFIX" "$WINESERVER" -k >/dev/null 2>&1 || true
+  if [ -n "${WINE10_SERVER:-}" ] && [ -x "$WINE10_SERVER" ]; then
+    WINEPREFIX="$WINE10_PREFIX" "$WINE10_SERVER" -k >/dev/null 2>&1 || true
+  fi
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
 }
 
-# Creates the prefix on first use and keeps one server alive for the run. The virtual display
+# Creates a prefix on first use and keeps one server alive for the run. The virtual display
 # has no window manager: windows are left unmanaged, or Wine waits two seconds for a manager
 # on every hide and destroy of a visible window.
+# Usage: prepare_prefix [loader server prefix]   (the system's Wine and $WINEPREFIX by default)
 prepare_prefix() {
+  local loader=${1:-$WINELOADER} server=${2:-$WINESERVER}
+  local WINEPREFIX=${3:-$WINEPREFIX}
+  export WINEPREFIX
   mkdir -p "$(dirname "$WINEPREFIX")"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
+    "$loader" wineboot -i >/dev/null 2>&1 || true
   fi
-  "$WINESERVER" -p >/dev/null 2>&1 || true
+  "$server" -p >/dev/null 2>&1 || true
   # Start the prefix's services and desktop process here, detached from any output: started by
   # the first test instead, they would inherit its output pipe and keep the test runner waiting.
-  "$WINELOADER" wineboot >/dev/null 2>&1 || true
+  "$loader" wineboot >/dev/null 2>&1 || true
   if [ -n "${XVFB_PID:-}" ] && ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
-    "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
   fi
 }
