@@ -16,11 +16,14 @@ allowed=" ADVAPI32.DLL COMCTL32.DLL COMDLG32.DLL CRTDLL.DLL GDI32.DLL KERNEL32.D
 bad=""
 for dll in $imports; do [[ "$allowed" == *" $dll "* ]] || bad="$bad $dll"; done
 check "imports only system DLLs ($imports)" "[ -z '$bad' ]"
-resources=$(i686-w64-mingw32-objdump -s -j .rsrc "$exe" 2>/dev/null | wc -l)
-check "has resources" "[ $resources -gt 10 ]"
+# The resource directory as type/name pairs of hexadecimal IDs, from objdump's listing in which
+# a type entry is indented by three spaces and its names by five: type 0xe is an icon group,
+# type 0x10 a version block.
+resources=" $(awk '/^[0-9a-f]+   Entry: ID:/ {type = $4} /^[0-9a-f]+     Entry: ID:/ {print type "/" $4}' <<<"$headers" | tr -d , | tr '\n' ' ')"
+check "program icon: icon group 1" "[[ '$resources' == *' 0x00000e/0x000001 '* ]]"
+check "version information block 1" "[[ '$resources' == *' 0x000010/0x000001 '* ]]"
 check "no manifest requesting an execution level" "! grep -qa 'requestedExecutionLevel' '$exe'"
 size=$(stat -c %s "$exe")
 echo "info size $size bytes"
-passed=$(( fail == 0 ))
 [ $fail -eq 0 ] && echo "product image: all checks passed"
 exit $fail
