@@ -101,4 +101,35 @@ TEST_F(Label, FontSizeZeroMeasuresWithTheDefaultHeight) {
     GetWindowRect(window_handle(3), &r);
     EXPECT_EQ(app.label_height, r.bottom - r.top);
 }
+BOOL WINAPI refuse_work_area(UINT, UINT, PVOID area, UINT) {
+    SetRect(static_cast<RECT*>(area), 0, 0, 0, 0);
+    return FALSE;
+}
+
+// A failed read keeps the last good work area; with none read yet, the screen stands in.
+TEST_F(Label, FailedWorkAreaReadKeepsTheLastGoodArea) {
+    RECT real;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &real, 0);
+    const WorkArea last_good = {3, 4, 500, 400};
+    const WorkArea none = {0, 0, 0, 0};
+    const struct {
+        bool fails;
+        WorkArea before;
+        WorkArea after;
+    } rows[] = {
+        {false, last_good, {real.left, real.top, real.right, real.bottom}},
+        {true, last_good, last_good},
+        {true, none, {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}},
+    };
+    for (const auto& row : rows) {
+        app.work_area = row.before;
+        void* real_read = row.fails ? replace_import("SystemParametersInfoA", reinterpret_cast<void*>(refuse_work_area)) : 0;
+        read_work_area();
+        if (real_read) replace_import("SystemParametersInfoA", real_read);
+        EXPECT_EQ(row.after.left, app.work_area.left) << row.fails;
+        EXPECT_EQ(row.after.top, app.work_area.top) << row.fails;
+        EXPECT_EQ(row.after.right, app.work_area.right) << row.fails;
+        EXPECT_EQ(row.after.bottom, app.work_area.bottom) << row.fails;
+    }
+}
 }  // namespace
