@@ -78,7 +78,9 @@ protected:
         HWND label = next.wait_label();
         return label ? window_text(child_by_id(label, 27)) : "<no label>";
     }
-    static std::string label_with(const char* custom_text) { return std::string(" ") + custom_text + " " + registry_computer_name() + " "; }
+    static std::string label_with(const char* custom_text) {
+        return std::string(" ") + custom_text + " " + registry_computer_name() + " ";
+    }
 };
 
 TEST_F(Saving, WhileAnotherProgramHoldsTheFileOpen) {
@@ -175,7 +177,8 @@ TEST_F(Saving, AWindowsDirectoryThatTakesNoNewFiles) {
         NorvaneProcess norvane;
         ASSERT_TRUE(norvane.wait_label());
         ClosedFolder folder(windows_directory());
-        if (!folder.closed()) GTEST_SKIP() << "the folder could not be made immutable (chattr +i needs root and ext2/3/4, XFS or Btrfs)";
+        if (!folder.closed())
+            GTEST_SKIP() << "the folder could not be made immutable (chattr +i needs root and ext2/3/4, XFS or Btrfs)";
         ASSERT_TRUE(save_new_desk(norvane));
         settle(300);
         EXPECT_TRUE(norvane.running());
