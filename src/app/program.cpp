@@ -37,9 +37,14 @@ void init_runtime(HINSTANCE instance) {
     init_string_scratch();
 }
 
+// A failed read keeps the last good area, so the label stays where it was; before the first
+// good read the whole screen stands in (a work area is never 0 pixels high).
 void read_work_area() {
-    RECT r = {0, 0, 0, 0};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+    RECT r;
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0)) {
+        if (app.work_area.bottom) return;
+        SetRect(&r, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    }
     app.work_area.left = r.left;
     app.work_area.top = r.top;
     app.work_area.right = r.right;

@@ -11,11 +11,11 @@ struct IdentityInfo {
     String ip_address;
 };
 
-// The value of one environment variable (256 spaces when the system writes nothing).
+// The value of one environment variable; the empty text when it is unset or unreadable.
 char* read_environment_text(const char* name);
 // The Windows directory, read the same way.
 char* read_windows_directory();
-// Texts produced above are scratch texts; callers store them. read_registry_string ends the
-// program with an exclamation beep when the key cannot be opened.
+// Texts produced above are scratch texts; callers store them. read_registry_string sounds an
+// exclamation beep and returns null when the key cannot be opened; the caller decides to end.
 char* read_registry_string(void* root_key, const char* subkey, const char* value_name);
 char* read_computer_name(int os_code);

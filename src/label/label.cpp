@@ -24,19 +24,20 @@ const int kCentredText = 1;
 typedef BOOL(WINAPI* SetLayeredAttributes)(HWND, COLORREF, BYTE, DWORD);
 
 // Runs a measurement with a temporary font selected into a drawing on a temporary
-// screen-compatible image; both are freed afterwards. 0 when drawing cannot start.
+// screen-compatible image; both are freed afterwards. 0 when drawing cannot start. A font that
+// got no number (0) measures with the drawing's own font: number 0 is another font's.
 template <typename Measure>
 int measure_with_font(const char* face_name, int size, Measure measure) {
     ObjectNumber font = load_font(ANY_NUMBER, face_name, size, 0);
     ObjectNumber image = create_image(ANY_NUMBER, kMeasureWidth, kMeasureHeight);
     int result = 0;
     if (start_drawing(image_output())) {
-        drawing_font(font_handle(font));
+        if (font) drawing_font(font_handle(font));
         result = measure();
         stop_drawing();
     }
     free_image(image);
-    free_font(font);
+    if (font) free_font(font);
     return result;
 }
 }  // namespace

@@ -74,6 +74,31 @@ std::string windows_path(const char* unix_path) {
     return path;
 }
 
+std::string unix_path(const std::string& windows_path) {
+    typedef char*(CDECL * UnixNameProc)(LPCWSTR);
+    UnixNameProc unix_name = reinterpret_cast<UnixNameProc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("KERNEL32"), "wine_get_unix_file_name")));
+    if (!unix_name) return "";
+    std::wstring wide(windows_path.begin(), windows_path.end());
+    char* name = unix_name(wide.c_str());
+    if (!name) return "";
+    std::string result = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+bool start_host_program(const char* program, std::string command) {
+    STARTUPINFOA startup;
+    ZeroMemory(&startup, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(program, &command[0], 0, 0, FALSE, 0, 0, 0, &startup, &process)) return false;
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return true;
+}
+
 std::string executable_path() {
     const char* built = getenv("NORVANE_EXE");
     return built ? windows_path(built) : "Norvane.exe";
@@ -114,6 +139,7 @@ void remove_settings() {
     SetFileAttributesA(settings_path().c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(settings_path().c_str());
     RemoveDirectoryA(settings_path().c_str());
+    DeleteFileA((settings_path() + ".new").c_str());
 }
 
 void set_windows_version(const char* version) {

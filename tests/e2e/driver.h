@@ -9,14 +9,19 @@
 #include <utility>
 #include <vector>
 
-// A path of the host's file system as the Windows programs see it.
+// A path of the host's file system as the Windows programs see it, and back ("" outside Wine).
 std::string windows_path(const char* unix_path);
+std::string unix_path(const std::string& windows_path);
+// Starts a program of the host (Wine starts them like Windows ones). Wine cannot tell when or
+// how it ended, so callers wait for its effect.
+bool start_host_program(const char* program, std::string command);
 // The Norvane.exe under test (NORVANE_EXE).
 std::string executable_path();
 std::string windows_directory();
 std::string settings_path();
 bool read_file(const std::string& path, std::string* bytes);
 void write_file(const std::string& path, const std::string& bytes);
+// Removes the settings file and the copy a save may have left beside it.
 void remove_settings();
 // The Windows version Wine reports to Norvane.exe ("win98", "nt40", "winxp", ...); empty for
 // the prefix's default.

@@ -1,4 +1,5 @@
 // String values and the scratch buffer.
+#include <climits>
 #include <string>
 
 #include "runtime_fixture.h"
@@ -24,6 +25,12 @@ TEST_F(StringsTest, NumbersInSignedDecimal) {
     for (const Row& r : rows) {
         char* start = scratch_position;
         EXPECT_STREQ(r.text, number_text(r.n));
+        scratch_rewind(start);
+    }
+    // Whatever width long has in this build (64 bits on the host), its whole range formats.
+    for (long n : {LONG_MIN, LONG_MAX, LONG_MAX / 7 * 3, static_cast<long>(-1234567890L)}) {
+        char* start = scratch_position;
+        EXPECT_EQ(std::to_string(n), number_text(n));
         scratch_rewind(start);
     }
 }

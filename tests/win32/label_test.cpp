@@ -101,4 +101,63 @@ TEST_F(Label, FontSizeZeroMeasuresWithTheDefaultHeight) {
     GetWindowRect(window_handle(3), &r);
     EXPECT_EQ(app.label_height, r.bottom - r.top);
 }
+// A full object-list heap gives the measuring font no number (0). The measurement then uses
+// the drawing's own font and leaves font 0, the About link's, as it was.
+TEST_F(Label, MeasuringWithoutAFontOfItsOwnLeavesFontZeroAlone) {
+    const HFONT link = reinterpret_cast<HFONT>(load_font(0, "Arial", 10, FontUnderline));
+    ASSERT_TRUE(link);
+    ASSERT_TRUE(create_image(5, 600, 300));  // the image the measurement falls back on
+    HDC dc = CreateCompatibleDC(0);
+    SIZE own = {0, 0};
+    GetTextExtentPoint32A(dc, "Measured", 8, &own);
+    DeleteDC(dc);
+
+    const HeapHandle usual = object_list_heap;
+    HANDLE full = HeapCreate(0, 0x1000, 0x1000);
+    ASSERT_TRUE(full);
+    while (HeapAlloc(full, 0, 16)) {
+    }
+    object_list_heap = full;
+    const int width = measure_text_width("Arial", 10, "Measured");
+    object_list_heap = usual;
+    HeapDestroy(full);
+
+    EXPECT_EQ(own.cx, width) << "measured with the drawing's own font";
+    EXPECT_EQ(link, font_handle(0));
+    EXPECT_EQ(static_cast<DWORD>(OBJ_FONT), GetObjectType(link)) << "the link font was deleted";
+    free_image(5);
+    free_font(0);
+}
+
+BOOL WINAPI refuse_work_area(UINT, UINT, PVOID area, UINT) {
+    SetRect(static_cast<RECT*>(area), 0, 0, 0, 0);
+    return FALSE;
+}
+
+// A failed read keeps the last good work area; with none read yet, the screen stands in.
+TEST_F(Label, FailedWorkAreaReadKeepsTheLastGoodArea) {
+    RECT real;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &real, 0);
+    const WorkArea last_good = {3, 4, 500, 400};
+    const WorkArea none = {0, 0, 0, 0};
+    const struct {
+        bool fails;
+        WorkArea before;
+        WorkArea after;
+    } rows[] = {
+        {false, last_good, {real.left, real.top, real.right, real.bottom}},
+        {true, last_good, last_good},
+        {true, none, {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}},
+    };
+    for (const auto& row : rows) {
+        app.work_area = row.before;
+        void* real_read = row.fails ? replace_import("SystemParametersInfoA", reinterpret_cast<void*>(refuse_work_area)) : 0;
+        read_work_area();
+        if (real_read) replace_import("SystemParametersInfoA", real_read);
+        EXPECT_EQ(row.after.left, app.work_area.left) << row.fails;
+        EXPECT_EQ(row.after.top, app.work_area.top) << row.fails;
+        EXPECT_EQ(row.after.right, app.work_area.right) << row.fails;
+        EXPECT_EQ(row.after.bottom, app.work_area.bottom) << row.fails;
+    }
+}
 }  // namespace

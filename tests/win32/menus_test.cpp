@@ -156,4 +156,31 @@ TEST_F(Menus, PopupOpensAtTheCursorAndPostsTheChosenItemOnly) {
     pump_messages();
 }
 
+BOOL WINAPI refuse_cursor_position(LPPOINT point) {
+    point->x = point->y = -5000;
+    return FALSE;
+}
+
+// Without the cursor position the menu opens where the pointer was when the last message
+// (in the program, the right click) was queued.
+TEST_F(Menus, PopupOpensAtTheLastMessagesPositionWhenTheCursorCannotBeRead) {
+    build_program_menu();
+    choose = false;
+    SetRectEmpty(&menu_rect);
+    SetForegroundWindow(other);
+    move_mouse_to(140, 160);
+    pump_messages();
+    PostMessageA(owner, WM_NULL, 0, 0);
+    pump_messages();
+    ASSERT_EQ(MAKELONG(140, 160), static_cast<LONG>(GetMessagePos()));
+    SetTimer(owner, 1, 200, act_in_menu);
+    void* real = replace_import("GetCursorPos", reinterpret_cast<void*>(refuse_cursor_position));
+    ASSERT_TRUE(real);
+    show_popup_menu(0, owner);
+    replace_import("GetCursorPos", real);
+    EXPECT_EQ(139, menu_rect.left);
+    EXPECT_EQ(159, menu_rect.top);
+    pump_messages();
+}
+
 }  // namespace

@@ -1,11 +1,13 @@
 // Settings against real files under Wine: loading, saving, share modes, files that cannot be
-// written, huge and hostile files, the autostart copy for each Windows version row, and the
-// configuration dialog's apply.
+// written, every step of a save made to fail, huge and hostile files, the autostart copy for
+// each Windows version row, and the configuration dialog's apply.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <climits>
+#include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -213,18 +215,17 @@ TEST_F(SettingsFileTest, WhileLoadedOthersMayReadButNotWrite) {
     CloseHandle(writer);
 }
 
-TEST_F(SettingsFileTest, OldFileStaysWholeUntilTheNewOneIsComplete) {
+TEST_F(SettingsFileTest, OldFileStaysWholeUntilTheSaveIsClosed) {
     write_file(path_, "LabelPos = 1\r\n");
     ASSERT_TRUE(create_preferences(path_.c_str()));
     write_preference_number("LabelPos", 2);
     EXPECT_EQ("LabelPos = 1\r\n", read_file(path_)) << "readers see the old file meanwhile";
     EXPECT_EQ(4, read_preference_number("LabelPos", 4)) << "no lookups while writing";
-    // The file in the making may be read by others but not written.
-    const std::string pending = path_ + ".new";
-    HANDLE writer = CreateFileA(pending.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
-    EXPECT_EQ(INVALID_HANDLE_VALUE, writer);
-    CloseHandle(writer == INVALID_HANDLE_VALUE ? 0 : writer);
-    EXPECT_EQ("LabelPos = 2\r\n", read_file(pending));
+    EXPECT_EQ(kOnlyTheSettingsFile, folder_listing()) << "the lines wait in memory";
+    // Others may hold the file open for reading and writing while the lines are gathered.
+    HANDLE other = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
+    EXPECT_NE(INVALID_HANDLE_VALUE, other);
+    CloseHandle(other);
     close_preferences();
     EXPECT_EQ("LabelPos = 2\r\n", read_file(path_));
     EXPECT_EQ(kOnlyTheSettingsFile, folder_listing());
@@ -315,24 +316,22 @@ bool leads_to_full_device(const std::string& path) {
     return false;
 }
 
-// A write that fails half-way (the disk is full) must not cost the user the old file. The name
-// of the file in the making is made to lead to a device that refuses every write.
-TEST_F(SettingsFileTest, FailedWriteKeepsTheOldFile) {
-    const std::string original = "LabelPos = 3\r\nAddToDisplay = mine\r\n";
-    write_file(path_, original);
+// A copy that cannot be written (its name leads to a device whose disk is full) does not stop
+// the save: the lines still go into the file itself.
+TEST_F(SettingsFileTest, CopyThatCannotBeWrittenDoesNotStopTheSave) {
+    write_file(path_, "LabelPos = 3\r\nAddToDisplay = mine\r\n");
     const std::string pending = unix_path(folder_) + "/Norvane.ini.new";
     if (pending[0] != '/' || !run_host_program("/bin/ln", "/bin/ln -s /dev/full " + pending) ||
         !leads_to_full_device(path_ + ".new")) {
         GTEST_SKIP() << "needs Wine and a host ln to reach a full device";
     }
-    set_settings(100, 0, 4, 1, 0, 0, 0, "", "Arial", 8);
+    set_settings(100, 0, 2, 1, 0, 0, 0, "yours", "Arial", 8);
     save_settings();
-    EXPECT_EQ(original, read_file(path_));
     // Wine cannot delete a link to a device, so the link is removed the way it was made.
     run_host_program("/bin/rm", "/bin/rm -f " + pending);
     for (int attempt = 0; attempt < 100 && folder_listing().size() > 1; ++attempt) Sleep(20);
     EXPECT_EQ(kOnlyTheSettingsFile, folder_listing());
-    EXPECT_EQ("100|0|3|1|0|0|0|mine|Arial|8", load_summary());
+    EXPECT_EQ("100|0|2|1|0|0|0|yours|Arial|8", load_summary());
 }
 
 TEST_F(SettingsFileTest, WritesAndReadsOutsideTheirModeDoNothing) {
@@ -403,6 +402,316 @@ TEST_F(SettingsFileTest, TextBlockThatCannotBeAllocatedGivesDefaults) {
     runtime_heap = usual;
     HeapDestroy(small);
     EXPECT_EQ(kDefaultSummary, summary);
+}
+
+// Two sets of settings that differ from each other and from the defaults in every field, so
+// that a load that mixed them, or fell back to a default, shows.
+const char kOldFile[] =
+    "TransAmount = 55\r\nAutoStart = 1\r\nLabelPos = 1\r\nShowComputerName = 0\r\nShowDomainName = 1\r\n"
+    "ShowUserID = 1\r\nShowIP = 1\r\nAddToDisplay = old desk\r\nFontName = Courier New\r\nFontSize = 11\r\n";
+const char kOldSummary[] = "55|1|1|0|1|1|1|old desk|Courier New|11";
+const char kNewFile[] =
+    "TransAmount = 30\r\nAutoStart = 2\r\nLabelPos = 3\r\nShowComputerName = 2\r\nShowDomainName = 2\r\n"
+    "ShowUserID = 2\r\nShowIP = 2\r\nAddToDisplay = new desk\r\nFontName = Tahoma\r\nFontSize = 14\r\n";
+const char kNewSummary[] = "30|2|3|2|2|2|2|new desk|Tahoma|14";
+const char kCopyEnd[] = ";\r\n";
+
+void set_new_settings() { set_settings(30, 2, 3, 2, 2, 2, 2, "new desk", "Tahoma", 14); }
+
+// The save's platform calls go through counting stand-ins. One call fails, or, when the process
+// ends there, that call and every later one; the handles are closed all the same, as the system
+// closes a dead process's handles.
+struct Injection {
+    int fail_at;           // the 1-based number of the failing call; 0 = none
+    bool process_ends;
+    DWORD written_part;    // a failing write: 0 none, 1 half, 2 all but one of the bytes asked for
+    bool reports_success;  // a failing write: TRUE with the short count instead of FALSE
+    bool folder_closed;    // the folder takes no new files
+    bool file_takes_no_write;  // every write into the settings file itself stops half-way
+    bool disk_full;            // no file grows: writes stop at a file's present end
+};
+Injection injection;
+std::string settings_file;
+HANDLE settings_writer;
+std::vector<std::string> calls_seen;
+PreferencesFileCalls system_calls;
+
+bool call_fails(const char* name) {
+    calls_seen.push_back(name);
+    const int n = static_cast<int>(calls_seen.size());
+    if (!injection.fail_at || n < injection.fail_at || (n > injection.fail_at && !injection.process_ends)) return false;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return true;
+}
+
+HANDLE WINAPI counted_create_file(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                  DWORD disposition, DWORD flags, HANDLE pattern) {
+    if (call_fails("CreateFileA")) return INVALID_HANDLE_VALUE;
+    if (injection.folder_closed && disposition != OPEN_EXISTING &&
+        system_calls.GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    HANDLE file = system_calls.CreateFileA(path, access, share, security, disposition, flags, pattern);
+    if (access & GENERIC_WRITE && settings_file == path) settings_writer = file;
+    return file;
+}
+
+DWORD WINAPI counted_attributes(LPCSTR path) {
+    return call_fails("GetFileAttributesA") ? INVALID_FILE_ATTRIBUTES : system_calls.GetFileAttributesA(path);
+}
+
+DWORD WINAPI counted_size(HANDLE file, LPDWORD high) {
+    return call_fails("GetFileSize") ? INVALID_FILE_SIZE : system_calls.GetFileSize(file, high);
+}
+
+BOOL WINAPI counted_read(HANDLE file, LPVOID bytes, DWORD length, LPDWORD read, LPOVERLAPPED overlapped) {
+    if (!call_fails("ReadFile")) return system_calls.ReadFile(file, bytes, length, read, overlapped);
+    *read = 0;
+    return FALSE;
+}
+
+// Decides how many of the bytes asked for reach the file, and whether the write then reports
+// success.
+BOOL WINAPI counted_write(HANDLE file, LPCVOID bytes, DWORD length, LPDWORD written, LPOVERLAPPED overlapped) {
+    const bool first_failure = static_cast<int>(calls_seen.size()) + 1 == injection.fail_at;
+    DWORD part = length;
+    bool succeeds = true;
+    if (call_fails("WriteFile")) {
+        const DWORD parts[] = {0, length / 2, length ? length - 1 : 0};
+        part = first_failure ? parts[injection.written_part] : 0;
+        succeeds = first_failure && injection.reports_success;
+    }
+    if (injection.file_takes_no_write && file == settings_writer) {
+        part = part < length / 2 ? part : length / 2;
+        succeeds = false;
+    }
+    if (injection.disk_full) {
+        const DWORD end = GetFileSize(file, 0), at = SetFilePointer(file, 0, 0, FILE_CURRENT);
+        const DWORD room = end > at ? end - at : 0;
+        if (part > room) {
+            part = room;
+            succeeds = false;
+        }
+    }
+    *written = 0;
+    if (part == length && succeeds) return system_calls.WriteFile(file, bytes, length, written, overlapped);
+    if (part) system_calls.WriteFile(file, bytes, part, written, overlapped);
+    if (succeeds) return TRUE;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+BOOL WINAPI counted_cut(HANDLE file) { return call_fails("SetEndOfFile") ? FALSE : system_calls.SetEndOfFile(file); }
+
+BOOL WINAPI counted_flush(HANDLE file) {
+    return call_fails("FlushFileBuffers") ? FALSE : system_calls.FlushFileBuffers(file);
+}
+
+BOOL WINAPI counted_close(HANDLE file) {
+    const bool fails = call_fails("CloseHandle");
+    const BOOL closed = system_calls.CloseHandle(file);
+    return fails ? FALSE : closed;
+}
+
+BOOL WINAPI counted_delete(LPCSTR path) { return call_fails("DeleteFileA") ? FALSE : system_calls.DeleteFileA(path); }
+
+// The failures a write can meet, and the one every other call can.
+struct WriteFailure {
+    const char* what;
+    DWORD written_part;
+    bool reports_success;
+};
+const WriteFailure kWriteFailures[] = {
+    {"refused", 0, false}, {"refused half-way", 1, false}, {"short: 0 bytes", 0, true},
+    {"short: half", 1, true}, {"short: all but one byte", 2, true},
+};
+const WriteFailure kCallRefused = {"refused", 0, false};
+
+struct SaveScenario {
+    const char* what;
+    int os_code;
+    bool file_before;
+    bool folder_closed;
+};
+
+class SaveFaultTest : public SettingsFileTest {
+protected:
+    static PreferencesFileCalls counted_calls() {
+        const PreferencesFileCalls counted = {counted_create_file, counted_attributes, counted_size,
+                                              counted_read,        counted_write,      counted_cut,
+                                              counted_flush,       counted_close,      counted_delete};
+        return counted;
+    }
+    void SetUp() override {
+        SettingsFileTest::SetUp();
+        system_calls = preferences_file_calls;
+    }
+    void TearDown() override {
+        preferences_file_calls = system_calls;
+        SettingsFileTest::TearDown();
+    }
+    void prepare(const SaveScenario& s) {
+        SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path_.c_str());
+        DeleteFileA((path_ + ".new").c_str());
+        if (s.file_before) write_file(path_, kOldFile);
+        set_new_settings();
+    }
+    // One whole save through the stand-ins; what the next start then reads.
+    std::string save_with(const SaveScenario& s, const Injection& fault) {
+        prepare(s);
+        injection = fault;
+        injection.folder_closed = s.folder_closed;
+        settings_file = path_;
+        settings_writer = INVALID_HANDLE_VALUE;
+        calls_seen.clear();
+        preferences_file_calls = counted_calls();
+        save_settings();
+        preferences_file_calls = system_calls;
+        return load_summary();
+    }
+    // Every call of the save refused in turn, and the process ended before every call in turn.
+    // Returns the number of saves run.
+    int fail_every_call(const SaveScenario& s) {
+        const std::string before = s.file_before ? kOldSummary : kDefaultSummary;
+        const bool saves = s.file_before || !s.folder_closed;
+        EXPECT_EQ(saves ? kNewSummary : before, save_with(s, Injection())) << s.what << ", no failure";
+        const std::vector<std::string> road = calls_seen;
+        std::string names;
+        for (const std::string& name : road) names += " " + name;
+        std::printf("%s: %d calls:%s\n", s.what, static_cast<int>(road.size()), names.c_str());
+        int runs = 1;
+        for (int k = 1; k <= static_cast<int>(road.size()); ++k) {
+            const bool write = road[k - 1] == "WriteFile";
+            const std::vector<WriteFailure> failures =
+                write ? std::vector<WriteFailure>(std::begin(kWriteFailures), std::end(kWriteFailures))
+                      : std::vector<WriteFailure>{kCallRefused};
+            for (const WriteFailure& f : failures) {
+                const std::string what = std::string(s.what) + ", call " + std::to_string(k) + " " + road[k - 1] + " " + f.what;
+                const Injection single = {k, false, f.written_part, f.reports_success, false, false, false};
+                // One failed call never costs the save: every step that can fail is tried again
+                // or has a second road.
+                const std::string loaded = save_with(s, single);
+                ++runs;
+                EXPECT_EQ(saves ? kNewSummary : before, loaded) << what;
+                if (saves) EXPECT_EQ(kNewFile, read_file(path_)) << what;
+                for (const std::string& name : folder_listing())
+                    EXPECT_TRUE(name == "Norvane.ini" || name == "Norvane.ini.new") << what << ": " << name;
+            }
+            // The process ends before call k, or, with a copy to fall back on, in the middle of
+            // the write that is call k.
+            for (DWORD part : {0u, 1u}) {
+                if (part && (!write || s.folder_closed)) continue;
+                const std::string what = std::string(s.what) + ", process ends at call " + std::to_string(k) + " " +
+                                         road[k - 1] + (part ? " half-way" : "");
+                const Injection end = {k, true, part, false, false, false, false};
+                const std::string loaded = save_with(s, end);
+                ++runs;
+                EXPECT_TRUE(loaded == before || loaded == kNewSummary) << what << ": " << loaded;
+            }
+        }
+        return runs;
+    }
+};
+
+// Every platform call of one save is made to fail, one at a time, and the process is ended
+// before each call; after each run the next start reads the old settings or the new, whole,
+// never the defaults when a file existed. The Windows 95 family and NT take the same road
+// (there is no replacing rename whose form would differ); both are run all the same.
+TEST_F(SaveFaultTest, NoFailedStepLosesTheSettings) {
+    const SaveScenario scenarios[] = {
+        {"NT, file before", 100, true, false},
+        {"NT, first save", 100, false, false},
+        {"NT, folder takes no new files", 100, true, true},
+        {"NT, folder takes no new files, first save", 100, false, true},
+        {"Windows 95, file before", 10, true, false},
+        {"Windows 95, first save", 10, false, false},
+        {"Windows 95, folder takes no new files", 10, true, true},
+        {"Windows 95, folder takes no new files, first save", 10, false, true},
+    };
+    const int saved_os_code = app.os_code;
+    int runs = 0;
+    for (const SaveScenario& s : scenarios) {
+        app.os_code = s.os_code;
+        runs += fail_every_call(s);
+    }
+    app.os_code = saved_os_code;
+    std::printf("%d saves\n", runs);
+}
+
+// The file itself takes no complete write (it lies on a full volume, say) while the copy beside
+// it does: the copy stays, the next start loads the new settings from it, and the next save
+// that gets through removes it.
+TEST_F(SaveFaultTest, FileThatTakesNoCompleteWriteKeepsItsCopy) {
+    Injection stuck = {};
+    stuck.file_takes_no_write = true;
+    for (bool file_before : {true, false}) {
+        const SaveScenario s = {file_before ? "file before" : "first save", 100, file_before, false};
+        EXPECT_EQ(kNewSummary, save_with(s, stuck)) << s.what;
+        EXPECT_NE(kNewFile, read_file(path_)) << s.what;
+        EXPECT_EQ(std::string(kNewFile) + kCopyEnd, read_file(path_ + ".new")) << s.what;
+        save_settings();
+        EXPECT_EQ(kNewFile, read_file(path_)) << s.what;
+        EXPECT_EQ(kOnlyTheSettingsFile, folder_listing()) << s.what;
+    }
+}
+
+// On a full disk no copy can be made and the file cannot grow: a new text that fits where the
+// old one was is written, a longer one is undone, so the file keeps its old text whole.
+TEST_F(SaveFaultTest, FullDiskKeepsTheOldTextOrFitsTheNewOne) {
+    Injection full = {};
+    full.disk_full = true;
+    const SaveScenario s = {"full disk", 100, true, false};
+    EXPECT_EQ(kNewSummary, save_with(s, full)) << "the new text is shorter than the old";
+    EXPECT_EQ(kNewFile, read_file(path_));
+    EXPECT_EQ(kOnlyTheSettingsFile, folder_listing());
+    const std::string shorter = "LabelPos = 2\r\nFontName = Courier New\r\n";
+    prepare(s);
+    write_file(path_, shorter);
+    injection = full;
+    preferences_file_calls = counted_calls();
+    save_settings();
+    preferences_file_calls = system_calls;
+    EXPECT_EQ(shorter, read_file(path_)) << "the longer new text is undone";
+    EXPECT_EQ(kOnlyTheSettingsFile, folder_listing());
+}
+
+// A save cut short after emptying the file leaves it missing or holding the first part of the
+// complete copy; only then is the copy loaded. Loading writes and deletes nothing.
+TEST_F(SettingsFileTest, CompleteCopyIsLoadedOnlyForAFileCutShortOnItsWay) {
+    const std::string file = kNewFile;
+    const std::string copy = file + kCopyEnd;
+    const std::string no_file = "<missing>";
+    struct Row {
+        const char* what;
+        std::string file;  // no_file: none
+        std::string copy;  // empty: none
+        const char* summary;
+    } rows[] = {
+        {"file missing", no_file, copy, kNewSummary},
+        {"file emptied", "", copy, kNewSummary},
+        {"file holds the first lines", file.substr(0, 60), copy, kNewSummary},
+        {"file lacks its last byte", file.substr(0, file.size() - 1), copy, kNewSummary},
+        {"file complete", file, copy, kNewSummary},
+        {"file holds other settings", kOldFile, copy, kOldSummary},
+        {"file edited by hand", "LabelPos = 2\r\n", copy, "100|0|2|1|0|0|0||Arial|8"},
+        {"file longer than the copy", file + "LabelPos = 4\r\n", copy, kNewSummary},
+        {"copy without its end line", no_file, file, kDefaultSummary},
+        {"copy cut short", "TransAmount = 30\r\n", copy.substr(0, copy.size() - 1), "30|0|4|1|0|0|0||Arial|8"},
+        {"copy cut after a value ending in ;", "", "TransAmount = 30\r\nAddToDisplay = x;\r\n", kDefaultSummary},
+        {"no copy", "", "", kDefaultSummary},
+    };
+    for (const Row& r : rows) {
+        DeleteFileA(path_.c_str());
+        DeleteFileA((path_ + ".new").c_str());
+        if (r.file != no_file) write_file(path_, r.file);
+        if (!r.copy.empty()) write_file(path_ + ".new", r.copy);
+        const std::vector<std::string> listing = folder_listing();
+        EXPECT_EQ(r.summary, load_summary()) << r.what;
+        EXPECT_EQ(listing, folder_listing()) << r.what;
+        EXPECT_EQ(r.copy.empty() ? "<missing>" : r.copy, read_file(path_ + ".new")) << r.what;
+    }
 }
 
 // The autostart copy for each row of Windows versions, in folders of our own.

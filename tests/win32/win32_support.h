@@ -9,3 +9,7 @@ void init_test_runtime();
 void pump_messages();
 // Dispatches everything queued and polls until no event is left, pending one included.
 void settle_events();
+// Points this executable's import of a system function at a replacement and returns what the
+// import held before (null when the executable does not import it). Only calls made through
+// this executable's own import table follow: the system's DLLs keep calling the real function.
+void* replace_import(const char* function_name, void* replacement);

@@ -60,7 +60,7 @@ char* append_text(const char* text) { return write_piece(text_or_empty(text), te
 char* spaces_text(int count) { return write_piece(0, count, ' '); }
 
 int format_decimal(char* out, long number) {
-    char digits[12];
+    char digits[kDecimalSize];
     int n = 0;
     unsigned long magnitude = number < 0 ? 0ul - static_cast<unsigned long>(number) : static_cast<unsigned long>(number);
     do {
@@ -75,7 +75,7 @@ int format_decimal(char* out, long number) {
 }
 
 char* number_text(long number) {
-    char buffer[24];
+    char buffer[kDecimalSize];
     int length = format_decimal(buffer, number);
     return write_piece(buffer, length, 0);
 }

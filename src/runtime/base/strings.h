@@ -39,5 +39,9 @@ char* commit_scratch_text(int length);
 // Helpers for texts that may be null.
 unsigned text_length(const char* text);
 const char* text_or_empty(const char* text);
-// Writes number in signed decimal into out (at least 12 bytes) and returns the length.
+// Room for any long in signed decimal with its terminator: a sign and at most three digits
+// per byte of the type (32 or 64 bits, as the build has it).
+enum { kDecimalSize = sizeof(long) * 3 + 2 };
+// Writes number in signed decimal into out, which has room for its sign, digits and terminator
+// (kDecimalSize bytes hold any long), and returns the length.
 int format_decimal(char* out, long number);

@@ -46,7 +46,12 @@ void show_popup_menu(ObjectNumber number, HWND window) {
     HMENU menu = record ? record->menu_handle : 0;
     SetForegroundWindow(window);
     POINT cursor;
-    GetCursorPos(&cursor);
+    if (!GetCursorPos(&cursor)) {
+        // Where the pointer was when the click that asked for the menu was queued.
+        const DWORD position = GetMessagePos();
+        cursor.x = static_cast<short>(LOWORD(position));
+        cursor.y = static_cast<short>(HIWORD(position));
+    }
     TrackPopupMenu(menu, 0, cursor.x - 1, cursor.y - 1, 0, window, 0);
 }
 

@@ -1,0 +1,191 @@
+// "&Close" while another program holds the settings file open, while the file is reached
+// through a hard or a symbolic link, and in a Windows directory that takes no new files: the
+// file ends with its old text or the new one, whole, the next start reads it, and the program
+// keeps running.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "driver.h"
+
+namespace {
+const char kOldFile[] = "LabelPos = 1\r\nAddToDisplay = old desk\r\n";
+// What "&Close" writes once the custom text reads "new desk".
+const char kNewFile[] =
+    "TransAmount = 100\r\nAutoStart = 0\r\nLabelPos = 1\r\nShowComputerName = 1\r\n"
+    "ShowDomainName = 0\r\nShowUserID = 0\r\nShowIP = 0\r\nAddToDisplay = new desk\r\n"
+    "FontName = Arial\r\nFontSize = 8\r\n";
+
+std::string contents(const std::string& path) {
+    std::string bytes;
+    return read_file(path, &bytes) ? bytes : "<missing>";
+}
+
+std::string copy_path() { return settings_path() + ".new"; }
+
+// True when a new file can be made in the folder (the probe is removed again).
+bool takes_new_files(const std::string& folder) {
+    const std::string probe = folder + "\\norvane-probe.tmp";
+    HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, 0, CREATE_NEW, 0, 0);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    DeleteFileA(probe.c_str());
+    return true;
+}
+
+// The Windows directory made immutable on the host (chattr +i) for its lifetime: its files stay
+// writable, but it takes no new entries, also from root.
+class ClosedFolder {
+public:
+    explicit ClosedFolder(const std::string& folder) : folder_(folder), host_folder_(unix_path(folder)) {
+        if (host_folder_.empty() || !start_host_program("/usr/bin/chattr", "/usr/bin/chattr +i " + host_folder_)) return;
+        closed_ = eventually([&] { return !takes_new_files(folder_); }, 3000);
+    }
+    ~ClosedFolder() {
+        if (host_folder_.empty()) return;
+        start_host_program("/usr/bin/chattr", "/usr/bin/chattr -i " + host_folder_);
+        eventually([&] { return takes_new_files(folder_); }, 3000);
+    }
+    bool closed() const { return closed_; }
+
+private:
+    std::string folder_;
+    std::string host_folder_;
+    bool closed_ = false;
+};
+
+class Saving : public ::testing::Test {
+protected:
+    void SetUp() override { remove_settings(); }
+    void TearDown() override { remove_settings(); }
+
+    // Opens the configuration dialog, sets the custom text to "new desk" and presses "&Close";
+    // true once the dialog is gone.
+    static bool save_new_desk(NorvaneProcess& norvane) {
+        if (!norvane.choose_menu_item(0)) return false;
+        HWND dialog = norvane.wait_window("WindowClass_1", "Norvane Configuration");
+        if (!dialog || !eventually([&] { return child_by_id(dialog, 19) != 0; })) return false;
+        settle(200);
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(child_by_id(dialog, 10), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new desk"),
+                            SMTO_ABORTIFHUNG, 2000, &ignored);
+        click_window(child_by_id(dialog, 19));
+        return eventually([&] { return !IsWindow(dialog); }, 10000);
+    }
+    // What the label of a fresh start says.
+    static std::string next_start_label() {
+        NorvaneProcess next;
+        HWND label = next.wait_label();
+        return label ? window_text(child_by_id(label, 27)) : "<no label>";
+    }
+    static std::string label_with(const char* custom_text) {
+        return std::string(" ") + custom_text + " " + registry_computer_name() + " ";
+    }
+};
+
+TEST_F(Saving, WhileAnotherProgramHoldsTheFileOpen) {
+    // The other program reads the file; it is rewritten only where the other allows writing.
+    const struct {
+        const char* what;
+        DWORD share;
+        bool saved;
+    } rows[] = {
+        {"read", FILE_SHARE_READ, false},
+        {"read and write", FILE_SHARE_READ | FILE_SHARE_WRITE, true},
+        {"read, write and delete", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, true},
+        {"nothing", 0, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string("shared for ") + row.what);
+        remove_settings();
+        write_file(settings_path(), kOldFile);
+        {
+            NorvaneProcess norvane;
+            ASSERT_TRUE(norvane.wait_label());
+            HANDLE holder = CreateFileA(settings_path().c_str(), GENERIC_READ, row.share, 0, OPEN_EXISTING, 0, 0);
+            ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+            ASSERT_TRUE(save_new_desk(norvane));
+            settle(300);
+            EXPECT_TRUE(norvane.running());
+            EXPECT_TRUE(norvane.wait_label(2000));
+            CloseHandle(holder);
+        }
+        EXPECT_EQ(row.saved ? kNewFile : kOldFile, contents(settings_path()));
+        EXPECT_EQ("<missing>", contents(copy_path())) << "no copy is left";
+        EXPECT_EQ(label_with(row.saved ? "new desk" : "old desk"), next_start_label());
+    }
+}
+
+TEST_F(Saving, AHardLinkKeepsPointingAtTheSavedFile) {
+    write_file(settings_path(), kOldFile);
+    const std::string other = windows_directory() + "\\Norvane-other-name.ini";
+    DeleteFileA(other.c_str());
+    ASSERT_TRUE(CreateHardLinkA(other.c_str(), settings_path().c_str(), 0));
+    {
+        NorvaneProcess norvane;
+        ASSERT_TRUE(norvane.wait_label());
+        ASSERT_TRUE(save_new_desk(norvane));
+        EXPECT_TRUE(norvane.running());
+    }
+    EXPECT_EQ(kNewFile, contents(settings_path()));
+    EXPECT_EQ(kNewFile, contents(other)) << "both names lead to the one file";
+    EXPECT_EQ("<missing>", contents(copy_path()));
+    EXPECT_EQ(label_with("new desk"), next_start_label());
+    DeleteFileA(other.c_str());
+}
+
+// Wine 8 reports success for CreateSymbolicLinkA but makes no link; the host's ln makes one that
+// Wine follows as Windows follows its own.
+TEST_F(Saving, ASymbolicLinkKeepsPointingAtTheSavedFile) {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, temp);
+    const std::string target = std::string(temp) + "norvane-link-target.ini";
+    write_file(target, kOldFile);
+    typedef BOOLEAN(WINAPI * CreateSymbolicLinkProc)(LPCSTR, LPCSTR, DWORD);
+    CreateSymbolicLinkProc create_link = reinterpret_cast<CreateSymbolicLinkProc>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("KERNEL32"), "CreateSymbolicLinkA")));
+    if (create_link) create_link(settings_path().c_str(), target.c_str(), 0);
+    const std::string host_link = unix_path(settings_path());
+    if (contents(settings_path()) != kOldFile && !host_link.empty()) {
+        remove_settings();
+        start_host_program("/bin/ln", "/bin/ln -s " + unix_path(target) + " " + host_link);
+        eventually([&] { return contents(settings_path()) == kOldFile; });
+    }
+    if (contents(settings_path()) != kOldFile) {
+        DeleteFileA(target.c_str());
+        GTEST_SKIP() << "no symbolic link could be made";
+    }
+    {
+        NorvaneProcess norvane;
+        ASSERT_TRUE(norvane.wait_label());
+        ASSERT_TRUE(save_new_desk(norvane));
+        EXPECT_TRUE(norvane.running());
+    }
+    EXPECT_EQ(kNewFile, contents(target)) << "the file the link leads to holds the new settings";
+    write_file(target, "LabelPos = 2\r\n");
+    EXPECT_EQ("LabelPos = 2\r\n", contents(settings_path())) << "the settings file is still the link";
+    write_file(target, kNewFile);
+    EXPECT_EQ(label_with("new desk"), next_start_label());
+    if (!host_link.empty()) start_host_program("/bin/rm", "/bin/rm -f " + host_link);
+    eventually([&] { return contents(settings_path()) == "<missing>"; });
+    DeleteFileA(target.c_str());
+}
+
+TEST_F(Saving, AWindowsDirectoryThatTakesNoNewFiles) {
+    write_file(settings_path(), kOldFile);
+    {
+        NorvaneProcess norvane;
+        ASSERT_TRUE(norvane.wait_label());
+        ClosedFolder folder(windows_directory());
+        if (!folder.closed())
+            GTEST_SKIP() << "the folder could not be made immutable (chattr +i needs root and ext2/3/4, XFS or Btrfs)";
+        ASSERT_TRUE(save_new_desk(norvane));
+        settle(300);
+        EXPECT_TRUE(norvane.running());
+        EXPECT_TRUE(norvane.wait_label(2000));
+        EXPECT_EQ(kNewFile, contents(settings_path())) << "written in place";
+        EXPECT_EQ("<missing>", contents(copy_path()));
+    }
+    EXPECT_EQ(label_with("new desk"), next_start_label());
+}
+}  // namespace
