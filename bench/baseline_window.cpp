@@ -6,6 +6,8 @@
 // initialisation, Winsock start-up with the host-name lookup, and the label window created
 // once before rendering creates it again at its measured size.
 #include <windows.h>
+
+#include "resource.h"
 #ifdef NORVANE_FLOOR
 #include <commctrl.h>
 #include <winsock.h>
@@ -43,7 +45,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 #endif
     HWND window = open_popup(instance);
     CreateWindowExA(0, "STATIC", " BASELINE ", WS_CHILD | WS_VISIBLE | SS_CENTER, 0, 0, 100, 14, window,
-                    reinterpret_cast<HMENU>(27), instance, 0);
+                    reinterpret_cast<HMENU>(kLabelGadget), instance, 0);
     ShowWindow(window, SW_SHOW);
     MSG message;
     while (GetMessageA(&message, 0, 0, 0) > 0) DispatchMessageA(&message);

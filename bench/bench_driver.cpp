@@ -17,6 +17,7 @@
 #include "driver.h"
 #include "app/program.h"
 #include "label/label.h"
+#include "resource.h"
 #include "runtime/base/heap.h"
 #include "runtime/graphics/drawing.h"
 #include "runtime/graphics/fonts.h"
@@ -43,12 +44,12 @@ struct Found {
     HWND window;
 };
 
-// A visible top-level window of the process whose child 27 has a text.
+// A visible top-level window of the process whose label gadget has a text.
 BOOL CALLBACK note_shown_label(HWND w, LPARAM p) {
     Found* f = reinterpret_cast<Found*>(p);
     DWORD owner = 0;
     GetWindowThreadProcessId(w, &owner);
-    HWND text = owner == f->process_id && IsWindowVisible(w) ? GetDlgItem(w, 27) : 0;
+    HWND text = owner == f->process_id && IsWindowVisible(w) ? GetDlgItem(w, kLabelGadget) : 0;
     if (text && GetWindowTextLengthA(text) > 0) f->window = w;
     return TRUE;
 }
@@ -185,7 +186,7 @@ double per_call_ms(Work work, int rounds, int calls) {
 // Makes the running Norvane render its label the given number of times, by moving the work
 // area's bottom edge up and down from inside it, waiting for each new label window.
 int render_running_program(int count) {
-    HWND label = FindWindowA("WindowClass_3", "Norvane");
+    HWND label = FindWindowA(window_class(kLabelWindow).c_str(), "Norvane");
     DWORD process_id = 0;
     GetWindowThreadProcessId(label, &process_id);
     if (!label || !process_id) return 1;
@@ -198,7 +199,7 @@ int render_running_program(int count) {
         if (!set_remote_work_area(process_id, moved)) return 1;
         bool rendered = false;
         for (int waited = 0; waited < 2000 && !rendered; ++waited) {
-            HWND now = FindWindowA("WindowClass_3", "Norvane");
+            HWND now = FindWindowA(window_class(kLabelWindow).c_str(), "Norvane");
             RECT r;
             rendered = now && now != label && GetWindowRect(now, &r) && r.bottom == moved.bottom;
             if (rendered) label = now;

@@ -2,9 +2,14 @@
 # comdlg32 and shell32 are loaded only when the font requester or a web page is opened.
 set(NORVANE_WIN32_LIBS user32 gdi32 advapi32 wsock32 comctl32 kernel32)
 
-file(GLOB_RECURSE NORVANE_ALL_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
-list(FILTER NORVANE_ALL_SOURCES EXCLUDE REGEX "/heap_host\\.cpp$")
-list(FILTER NORVANE_ALL_SOURCES EXCLUDE REGEX "/src/app/entry\\.cpp$")
+file(GLOB_RECURSE NORVANE_RUNTIME_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/runtime/*.cpp)
+file(GLOB_RECURSE NORVANE_PROGRAM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
+list(TRANSFORM NORVANE_CORE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/ OUTPUT_VARIABLE core_paths)
+list(REMOVE_ITEM NORVANE_RUNTIME_SOURCES ${core_paths} ${CMAKE_SOURCE_DIR}/src/runtime/base/heap_host.cpp
+    ${CMAKE_SOURCE_DIR}/src/runtime/base/heap_win32.cpp)
+list(REMOVE_ITEM NORVANE_PROGRAM_SOURCES ${core_paths} ${NORVANE_RUNTIME_SOURCES}
+    ${CMAKE_SOURCE_DIR}/src/runtime/base/heap_host.cpp ${CMAKE_SOURCE_DIR}/src/runtime/base/heap_win32.cpp
+    ${CMAKE_SOURCE_DIR}/src/app/entry.cpp)
 
 set(NORVANE_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -fno-stack-protector -ffunction-sections -fdata-sections -Wall -Wextra)
@@ -19,15 +24,24 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/resources/logo.bmp)
   list(APPEND NORVANE_GENERATED_SOURCES ${CMAKE_BINARY_DIR}/logo_data.cpp)
 endif()
 
-# Everything but the process entry, so that in-process tests link the same modules.
-add_library(norvane_lib STATIC ${NORVANE_ALL_SOURCES} ${NORVANE_GENERATED_SOURCES})
-target_compile_options(norvane_lib PRIVATE ${NORVANE_FLAGS})
-target_compile_definitions(norvane_lib PUBLIC WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0500 WINVER=0x0500)
-target_link_libraries(norvane_lib PUBLIC ${NORVANE_WIN32_LIBS})
+# The three layers; everything but the process entry, so that in-process tests link the same
+# modules. The core's heap interface is the system's heaps here (natively: the C library's).
+add_library(norvane_core STATIC ${NORVANE_CORE_SOURCES} src/runtime/base/heap_win32.cpp)
+target_include_directories(norvane_core PRIVATE ${CMAKE_BINARY_DIR}/layers/core)
+add_library(norvane_runtime STATIC ${NORVANE_RUNTIME_SOURCES})
+target_include_directories(norvane_runtime PRIVATE ${CMAKE_BINARY_DIR}/layers/runtime)
+target_link_libraries(norvane_runtime PUBLIC norvane_core)
+add_library(norvane_program STATIC ${NORVANE_PROGRAM_SOURCES} ${NORVANE_GENERATED_SOURCES})
+target_include_directories(norvane_program PUBLIC ${CMAKE_SOURCE_DIR}/src)
+target_link_libraries(norvane_program PUBLIC norvane_runtime ${NORVANE_WIN32_LIBS})
+foreach(layer norvane_core norvane_runtime norvane_program)
+  target_compile_options(${layer} PRIVATE ${NORVANE_FLAGS})
+  target_compile_definitions(${layer} PUBLIC WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0500 WINVER=0x0500)
+endforeach()
 
 add_executable(Norvane WIN32 src/app/entry.cpp resources/Norvane.rc)
 target_compile_options(Norvane PRIVATE ${NORVANE_FLAGS})
-target_link_libraries(Norvane norvane_lib)
+target_link_libraries(Norvane norvane_program)
 # The process entry is our own: no C runtime start-up code is linked in.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(NORVANE_ENTRY _entry)
@@ -42,7 +56,7 @@ set_target_properties(Norvane PROPERTIES OUTPUT_NAME Norvane SUFFIX .exe)
 # 32-bit Windows has had since Windows 95 and NT 3.1 (MSVCRT came later).
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   target_link_options(Norvane PRIVATE -nodefaultlibs)
-  target_link_libraries(Norvane ${NORVANE_WIN32_LIBS} crtdll gcc kernel32)
+  target_link_libraries(Norvane norvane_runtime norvane_core ${NORVANE_WIN32_LIBS} crtdll gcc kernel32)
 endif()
 
 # The product as shipped: a PE32 GUI executable for Windows 95 / NT 4 and later that imports

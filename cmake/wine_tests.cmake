@@ -9,7 +9,7 @@ foreach(src IN LISTS WIN32_TEST_SOURCES)
   get_filename_component(name ${src} NAME_WE)
   add_executable(win32_${name} ${src} ${CMAKE_SOURCE_DIR}/tests/win32/win32_main.cpp
       ${CMAKE_SOURCE_DIR}/tests/win32/win32_support.cpp)
-  target_link_libraries(win32_${name} norvane_lib gtest)
+  target_link_libraries(win32_${name} norvane_program gtest)
   target_link_options(win32_${name} PRIVATE -static)
   list(APPEND WIN32_TEST_NAMES win32_${name})
 endforeach()
@@ -17,6 +17,8 @@ endforeach()
 # The driver that uses Norvane.exe as a person would: one process, many cases.
 file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(e2e_tests ${E2E_SOURCES})
+# The driver knows the program's object numbers, and nothing else of it.
+target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(e2e_tests gtest gtest_main user32 gdi32 advapi32 kernel32)
 target_link_options(e2e_tests PRIVATE -static)
 # A library the driver loads into the running program to change what it sees. Its routine is

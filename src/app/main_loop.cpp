@@ -10,6 +10,7 @@
 #include "dialogs/font_selection.h"
 #include "identity/os_family.h"
 #include "label/label.h"
+#include "resource.h"
 #include "runtime/base/system_library.h"
 #include "runtime/graphics/fonts.h"
 #include "runtime/gui/gadgets.h"
@@ -18,10 +19,7 @@
 #include "settings/settings.h"
 
 namespace {
-const int kPopupMenu = 0;
-const int kMenuConfig = 1, kMenuAbout = 2, kMenuExit = 3;
 const int kRightButtonDown = WM_RBUTTONDOWN;
-const int kLinkFont = 0;
 
 void set_gadget_scratch_text(int gadget, char* text) {
     set_gadget_text(gadget, text);

@@ -10,6 +10,7 @@
 #include "identity/network.h"
 #include "identity/os_family.h"
 #include "label/label.h"
+#include "resource.h"
 #include "runtime/graphics/drawing.h"
 #include "runtime/graphics/fonts.h"
 #include "runtime/graphics/images.h"
@@ -65,12 +66,12 @@ void read_network_address() {
 }
 
 void build_popup_menu() {
-    if (!create_popup_menu(0)) return;
-    add_menu_item(1, "Config");
+    if (!create_popup_menu(kPopupMenu)) return;
+    add_menu_item(kMenuConfig, "Config");
     add_menu_separator();
-    add_menu_item(2, "About");
+    add_menu_item(kMenuAbout, "About");
     add_menu_separator();
-    add_menu_item(3, "Exit");
+    add_menu_item(kMenuExit, "Exit");
 }
 }  // namespace
 
@@ -87,7 +88,7 @@ int program_main(HINSTANCE instance, HINSTANCE, char*, int) {
     read_identity();
     read_network_address();
     build_about_text();
-    decode_embedded_image(1, logo_bitmap, logo_bitmap_size);
+    decode_embedded_image(kLogoImage, logo_bitmap, logo_bitmap_size);
     app.os_code = classify_windows_version();
 
     char* name = read_computer_name(app.os_code);

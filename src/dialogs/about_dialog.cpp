@@ -8,7 +8,6 @@
 #include "runtime/gui/window_flags.h"
 
 namespace {
-const int kLogoImage = 1;
 // The link keeps its text black while hovered: only the hand cursor marks it as a link.
 const COLORREF kLinkHoverColour = 0;
 const unsigned long kCentredText = SS_CENTER;

@@ -3,14 +3,7 @@
 
 #include <windows.h>
 
-const int kAboutWindow = 2;
-
-enum AboutGadget {
-    kGadgetAboutClose = 23,
-    kGadgetLogo = 24,
-    kGadgetAboutText = 25,
-    kGadgetLink = 26,
-};
+#include "resource.h"
 
 // Builds and shows the dialog (an open one is closed and rebuilt first). Returns the window
 // handle, or 0 when the window or its gadget list cannot be created. The text and the link's

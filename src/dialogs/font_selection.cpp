@@ -5,7 +5,7 @@
 #include "runtime/base/heap.h"
 #include "runtime/base/strings.h"
 #include "runtime/base/system_library.h"
-#include "runtime/gui/object_table.h"
+#include "runtime/base/object_table.h"
 
 namespace {
 const unsigned long kRequestFlags = CF_SCREENFONTS | CF_PRINTERFONTS | CF_INITTOLOGFONTSTRUCT;

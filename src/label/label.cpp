@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "label/label_layout.h"
 #include "label/label_text.h"
+#include "resource.h"
 #include "runtime/graphics/drawing.h"
 #include "runtime/graphics/fonts.h"
 #include "runtime/graphics/images.h"
@@ -14,8 +15,6 @@
 #include "runtime/gui/window_events.h"
 
 namespace {
-const int kLabelGadget = 27;
-const ObjectNumber kLabelFont = 27;
 const int kMeasureWidth = 600;
 const int kMeasureHeight = 300;
 const unsigned long kHiddenPopup = 0x90000000UL;

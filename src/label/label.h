@@ -1,9 +1,6 @@
 // The label window (window 3): placement in a corner, transparency, measuring and rendering.
 #pragma once
 
-// The label is window 3; its text is gadget 27 in font 27.
-const int kLabelWindow = 3;
-
 void place_label_window(int corner);
 void apply_transparency(int window_number, int amount);
 void render_label();

@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "dialogs/config_dialog.h"
 #include "label/label.h"
+#include "resource.h"
 #include "runtime/gui/gadgets.h"
 #include "settings/autostart.h"
 #include "settings/preferences.h"

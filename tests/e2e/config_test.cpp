@@ -82,15 +82,15 @@ protected:
     }
     HWND open_dialog(NorvaneProcess& norvane) {
         EXPECT_TRUE(norvane.wait_label());
-        EXPECT_TRUE(norvane.choose_menu_item(0));
-        HWND dialog = norvane.wait_window("WindowClass_1", "Norvane Configuration");
+        EXPECT_TRUE(norvane.choose_menu_item(kMenuConfig));
+        HWND dialog = norvane.wait_window(window_class(kConfigWindow).c_str(), "Norvane Configuration");
         if (dialog) eventually([&] { return child_by_id(dialog, 22) != 0; });
         settle(200);
         return dialog;
     }
     static std::string label_text(NorvaneProcess& norvane) {
         HWND label = norvane.wait_label();
-        return label ? window_text(child_by_id(label, 27)) : "";
+        return label ? window_text(child_by_id(label, kLabelGadget)) : "";
     }
 };
 
@@ -199,7 +199,7 @@ TEST_F(Config, ReopeningKeepsTrackbarCornerButNotCheckboxesAndText) {
 
     dialog = open_dialog(norvane);
     ASSERT_TRUE(dialog);
-    EXPECT_EQ(1u, process_windows(norvane.id(), "WindowClass_1").size());
+    EXPECT_EQ(1u, process_windows(norvane.id(), window_class(kConfigWindow).c_str()).size());
     EXPECT_EQ(10, ask(child_by_id(dialog, 6), TBM_GETPOS));
     EXPECT_EQ("10%", window_text(child_by_id(dialog, 8)));
     EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, 15), BM_GETCHECK));

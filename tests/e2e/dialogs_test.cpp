@@ -16,8 +16,8 @@ protected:
     void TearDown() override { remove_settings(); }
 
     static HWND open_config(NorvaneProcess& norvane) {
-        EXPECT_TRUE(norvane.choose_menu_item(0));
-        HWND dialog = norvane.wait_window("WindowClass_1", "Norvane Configuration");
+        EXPECT_TRUE(norvane.choose_menu_item(kMenuConfig));
+        HWND dialog = norvane.wait_window(window_class(kConfigWindow).c_str(), "Norvane Configuration");
         if (dialog) eventually([&] { return child_by_id(dialog, 22) != 0; });
         settle(200);
         return dialog;
@@ -39,8 +39,8 @@ protected:
 TEST_F(Dialogs, AboutShowsTheLogoTheTextAndTheLinkAndCloses) {
     NorvaneProcess norvane;
     ASSERT_TRUE(norvane.wait_label());
-    ASSERT_TRUE(norvane.choose_menu_item(1));
-    HWND about = norvane.wait_window("WindowClass_2", "About v1.0");
+    ASSERT_TRUE(norvane.choose_menu_item(kMenuAbout));
+    HWND about = norvane.wait_window(window_class(kAboutWindow).c_str(), "About v1.0");
     ASSERT_TRUE(about);
     ASSERT_TRUE(eventually([&] { return !window_text(child_by_id(about, 25)).empty(); }));
     RECT client;
@@ -61,9 +61,9 @@ TEST_F(Dialogs, AboutShowsTheLogoTheTextAndTheLinkAndCloses) {
 
 
     // Choosing About again rebuilds it; Close ends it and the label stays.
-    ASSERT_TRUE(norvane.choose_menu_item(1));
+    ASSERT_TRUE(norvane.choose_menu_item(kMenuAbout));
     ASSERT_TRUE(eventually([&] { return !IsWindow(about); }));
-    about = norvane.wait_window("WindowClass_2", "About v1.0");
+    about = norvane.wait_window(window_class(kAboutWindow).c_str(), "About v1.0");
     ASSERT_TRUE(about);
     click_window(child_by_id(about, 23));
     EXPECT_TRUE(eventually([&] { return !IsWindow(about); }, 10000));

@@ -231,8 +231,8 @@ HWND NorvaneProcess::wait_label(int timeout_ms) {
     const int step = timeout_ms < 500 ? timeout_ms / 2 : 250;
     eventually([&] {
         label = 0;
-        for (HWND w : process_windows(id(), "WindowClass_3"))
-            if (IsWindowVisible(w) && child_by_id(w, 27)) label = w;
+        for (HWND w : process_windows(id(), window_class(kLabelWindow).c_str()))
+            if (IsWindowVisible(w) && child_by_id(w, kLabelGadget)) label = w;
         const bool stable = label && label == previous;
         previous = label;
         if (!stable && label) Sleep(step);
@@ -241,21 +241,22 @@ HWND NorvaneProcess::wait_label(int timeout_ms) {
     return label == previous ? label : 0;
 }
 
-bool NorvaneProcess::choose_menu_item(int item) {
+bool NorvaneProcess::choose_menu_item(PopupMenuItem item) {
     HWND label = wait_label(5000);
     if (!label) return false;
     click_window(label, true);
     HWND menu = 0;
     if (!eventually([&] { return (menu = visible_menu()) != 0; }, 5000)) { return false; }
     settle(100);
-    // Click the item as a person would: Config, About and Exit sit at positions 0, 2 and 4,
-    // with separators between them.
+    // Click the item as a person would: the items sit in number order with separators between
+    // them, Config, About and Exit at positions 0, 2 and 4.
+    const int position = (item - kMenuConfig) * 2;
     HMENU items = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
     RECT r = {0, 0, 0, 0};
-    if (items && GetMenuItemRect(0, items, item * 2, &r) && r.right > r.left) {
+    if (items && GetMenuItemRect(0, items, position, &r) && r.right > r.left) {
         click_at((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     } else {
-        for (int i = 0; i <= item; ++i) press_key(VK_DOWN);
+        for (int i = kMenuConfig; i <= item; ++i) press_key(VK_DOWN);
         press_key(VK_RETURN);
     }
     return eventually([] { return visible_menu() == 0; }, 5000);
@@ -288,6 +289,8 @@ std::string window_text(HWND window) {
     text.resize(strlen(text.c_str()));
     return text;
 }
+
+std::string window_class(int window) { return "WindowClass_" + std::to_string(window); }
 
 std::string class_of(HWND window) {
     char name[256] = "";

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "resource.h"
+
 // A path of the host's file system as the Windows programs see it, and back ("" outside Wine).
 std::string windows_path(const char* unix_path);
 std::string unix_path(const std::string& windows_path);
@@ -44,8 +46,8 @@ public:
     HWND wait_window(const char* class_name, const char* title, int timeout_ms = 10000);
     bool wait_exit(int timeout_ms, DWORD* exit_code);
     bool running();
-    // Opens the right-click menu on the label and picks item 0 "Config", 1 "About" or 2 "Exit".
-    bool choose_menu_item(int item);
+    // Opens the right-click menu on the label and picks kMenuConfig, kMenuAbout or kMenuExit.
+    bool choose_menu_item(PopupMenuItem item);
 
 private:
     PROCESS_INFORMATION info_;
@@ -54,6 +56,8 @@ private:
 std::vector<HWND> process_windows(DWORD process_id, const char* class_name);
 std::string window_text(HWND window);
 std::string class_of(HWND window);
+// The class the runtime registers for one of its numbered windows: "WindowClass_<number>".
+std::string window_class(int window);
 HWND child_by_id(HWND parent, int id);
 // Polls until the condition holds or the time is up.
 template <typename Condition>

@@ -32,7 +32,7 @@ TEST_F(Label, FirstStartShowsTheComputerNameFlushInTheBottomRightCorner) {
     HWND label = norvane.wait_label();
     ASSERT_TRUE(label);
 
-    EXPECT_EQ(1u, process_windows(norvane.id(), "WindowClass_3").size());
+    EXPECT_EQ(1u, process_windows(norvane.id(), window_class(kLabelWindow).c_str()).size());
     EXPECT_EQ("Norvane", window_text(label));
     EXPECT_TRUE(IsWindowVisible(label));
     const LONG ex_style = GetWindowLongA(label, GWL_EXSTYLE);
@@ -42,7 +42,7 @@ TEST_F(Label, FirstStartShowsTheComputerNameFlushInTheBottomRightCorner) {
     EXPECT_FALSE(style & (WS_CAPTION | WS_BORDER | WS_THICKFRAME));
 
     const std::string expected = " " + registry_computer_name() + " ";
-    HWND text = child_by_id(label, 27);
+    HWND text = child_by_id(label, kLabelGadget);
     EXPECT_EQ("Static", class_of(text));
     EXPECT_EQ(expected, window_text(text));
 
@@ -126,7 +126,7 @@ TEST_F(Label, ShowsTheChosenItemsByteForByte) {
         NorvaneProcess norvane({{"USERDOMAIN", "CORP"}, {"USERNAME", "jsmith"}});
         HWND label = norvane.wait_label();
         ASSERT_TRUE(label) << row.settings;
-        EXPECT_EQ(row.expected, window_text(child_by_id(label, 27))) << row.settings;
+        EXPECT_EQ(row.expected, window_text(child_by_id(label, kLabelGadget))) << row.settings;
         const TextSize size = measure_text("Arial", 8, row.expected.c_str());
         RECT r = rect_of(label);
         EXPECT_EQ(size.width, r.right - r.left) << row.settings;
@@ -138,7 +138,7 @@ TEST_F(Label, ShowsTheAddressOfThisMachine) {
     NorvaneProcess norvane;
     HWND label = norvane.wait_label();
     ASSERT_TRUE(label);
-    const std::string text = window_text(child_by_id(label, 27));
+    const std::string text = window_text(child_by_id(label, kLabelGadget));
     // "  a.b.c.d ": the group's space, then four decimal numbers.
     ASSERT_GE(text.size(), 10u);
     EXPECT_EQ("  ", text.substr(0, 2));
@@ -168,7 +168,7 @@ TEST_F(Label, FontNameAndSizeSetTheMeasuredSize) {
 TEST_F(Label, ExitFromTheMenuEndsWithCodeZeroAndSavesNothing) {
     NorvaneProcess norvane;
     ASSERT_TRUE(norvane.wait_label());
-    ASSERT_TRUE(norvane.choose_menu_item(2));
+    ASSERT_TRUE(norvane.choose_menu_item(kMenuExit));
     DWORD code = 1;
     ASSERT_TRUE(norvane.wait_exit(10000, &code));
     EXPECT_EQ(0u, code);

@@ -43,8 +43,8 @@ protected:
 
     // Opens the configuration dialog and presses "&Close"; true once the dialog is gone.
     static bool close_through_dialog(NorvaneProcess& norvane) {
-        if (!norvane.choose_menu_item(0)) return false;
-        HWND dialog = norvane.wait_window("WindowClass_1", "Norvane Configuration");
+        if (!norvane.choose_menu_item(kMenuConfig)) return false;
+        HWND dialog = norvane.wait_window(window_class(kConfigWindow).c_str(), "Norvane Configuration");
         if (!dialog || !eventually([&] { return child_by_id(dialog, 19) != 0; })) return false;
         settle(200);
         click_window(child_by_id(dialog, 19));
@@ -148,7 +148,7 @@ TEST_F(Robustness, LongAndEmptyIdentityValues) {
     NorvaneProcess norvane({{"USERNAME", long_user.c_str()}, {"USERDOMAIN", ""}});
     HWND label = norvane.wait_label();
     ASSERT_TRUE(label);
-    EXPECT_EQ(" " + registry_computer_name() + " <\\" + long_user + "> ", window_text(child_by_id(label, 27)));
+    EXPECT_EQ(" " + registry_computer_name() + " <\\" + long_user + "> ", window_text(child_by_id(label, kLabelGadget)));
     EXPECT_TRUE(norvane.running());
 }
 
@@ -165,7 +165,7 @@ TEST_F(Robustness, AComputerNameOf255Characters) {
         EXPECT_TRUE(label);
         EXPECT_TRUE(norvane.running());
         // A value that does not fit the 255-byte name buffer counts as no name.
-        if (label) EXPECT_EQ("Please select display options...", window_text(child_by_id(label, 27)));
+        if (label) EXPECT_EQ("Please select display options...", window_text(child_by_id(label, kLabelGadget)));
     }
     RegSetValueExA(key, "ComputerName", 0, REG_SZ, reinterpret_cast<const BYTE*>(original.c_str()),
                    static_cast<DWORD>(original.size() + 1));

@@ -62,8 +62,8 @@ protected:
     // Opens the configuration dialog, sets the custom text to "new desk" and presses "&Close";
     // true once the dialog is gone.
     static bool save_new_desk(NorvaneProcess& norvane) {
-        if (!norvane.choose_menu_item(0)) return false;
-        HWND dialog = norvane.wait_window("WindowClass_1", "Norvane Configuration");
+        if (!norvane.choose_menu_item(kMenuConfig)) return false;
+        HWND dialog = norvane.wait_window(window_class(kConfigWindow).c_str(), "Norvane Configuration");
         if (!dialog || !eventually([&] { return child_by_id(dialog, 19) != 0; })) return false;
         settle(200);
         DWORD_PTR ignored = 0;
@@ -76,7 +76,7 @@ protected:
     static std::string next_start_label() {
         NorvaneProcess next;
         HWND label = next.wait_label();
-        return label ? window_text(child_by_id(label, 27)) : "<no label>";
+        return label ? window_text(child_by_id(label, kLabelGadget)) : "<no label>";
     }
     static std::string label_with(const char* custom_text) {
         return std::string(" ") + custom_text + " " + registry_computer_name() + " ";

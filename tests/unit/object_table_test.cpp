@@ -1,5 +1,5 @@
 // Numbered object tables and ANY_NUMBER records.
-#include "runtime/gui/object_table.h"
+#include "runtime/base/object_table.h"
 
 #include "runtime_fixture.h"
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "runtime/graphics/drawing.h"
+#include "resource.h"
 #include "runtime/graphics/images.h"
 #include "win32_support.h"
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "runtime/gui/object_table.h"
+#include "runtime/base/object_table.h"
 
 enum FontStyle {
     FontUnderline = 4,

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "runtime/graphics/drawing.h"
-#include "runtime/gui/object_table.h"
+#include "runtime/base/object_table.h"
 
 extern ObjectTable image_table;
 
@@ -26,6 +26,3 @@ void end_image_drawing();
 void free_image(ObjectNumber number);
 void free_all_images();
 
-// The logo bitmap file stored in the program's data.
-extern const unsigned char logo_bitmap[];
-extern const unsigned long logo_bitmap_size;

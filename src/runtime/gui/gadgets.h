@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "runtime/gui/object_table.h"
+#include "runtime/base/object_table.h"
 
 // Per-kind operations; an empty entry means the default behaviour (destroy the control, state 0,
 // ignore a state, read or set the window text).

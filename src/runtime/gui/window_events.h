@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "runtime/gui/object_table.h"
+#include "runtime/base/object_table.h"
 
 enum EventCode {
     EventMoveWindow = 3,

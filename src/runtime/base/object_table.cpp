@@ -1,5 +1,5 @@
 // Numbered object tables and ANY_NUMBER list records (see object_table.h).
-#include "runtime/gui/object_table.h"
+#include "runtime/base/object_table.h"
 
 #include "runtime/base/heap.h"
 
