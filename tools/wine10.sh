@@ -64,39 +64,55 @@ EOF
   chmod +x "$WINE10" "$WINE10_SERVER"
 }
 
-wine10_prepare() {
-  wine10_write_runner
-  [ -f "$WINE10_READY" ] && return 0
-  echo "wine10: building the Debian 13 tree ($WINE10_MODE) in ${WINE10_ROOT#$NORVANE_ROOT/}"
-  local mirror
-  mirror=$(wine10_mirror)
-  rm -rf "$WINE10_ROOT"
-  mkdir -p "$WINE10_ROOT"
-  debootstrap --arch=amd64 --variant=minbase trixie "$WINE10_ROOT" "$mirror" >"$WINE10_ROOT.log" 2>&1 ||
-    { echo "wine10: debootstrap failed (see ${WINE10_ROOT#$NORVANE_ROOT/}.log)" >&2; return 1; }
-  printf 'deb %s trixie main\ndeb %s trixie-updates main\n' "$mirror" "$mirror" > "$WINE10_ROOT/etc/apt/sources.list"
-  local packages="wine wine64 fonts-liberation2"
-  [ "$WINE10_MODE" = win32 ] && packages="$packages wine32:i386"
-  # The tree's package scripts run inside it; they need no mounts but /proc and /dev.
+# The tree's packages: Wine and the fonts the tests expect, and the host tools the end-to-end
+# tests start from inside Wine (chattr).
+wine10_packages() {
+  echo "wine wine64 fonts-liberation2 e2fsprogs"
+  [ "$WINE10_MODE" = win32 ] && echo "wine32:i386"
+}
+
+# Runs a command inside the tree with only /proc and /dev mounted, as its package scripts need.
+wine10_chroot() {
   unshare --mount --propagation private -- bash -c '
     root=$1; shift
     for d in /proc /dev; do mount --bind "$d" "$root$d" || exit 1; done
-    chroot "$root" /usr/bin/env DEBIAN_FRONTEND=noninteractive bash -c "
+    chroot "$root" /usr/bin/env DEBIAN_FRONTEND=noninteractive "$@"
+  ' wine10-chroot "$WINE10_ROOT" "$@"
+}
+
+wine10_prepare() {
+  wine10_write_runner
+  local packages
+  packages=$(wine10_packages | tr '\n' ' ')
+  [ -f "$WINE10_READY" ] && [ "$(cat "$WINE10_READY")" = "$packages" ] && return 0
+  local log="${WINE10_ROOT#$NORVANE_ROOT/}.log"
+  if [ ! -f "$WINE10_READY" ]; then
+    echo "wine10: building the Debian 13 tree ($WINE10_MODE) in ${WINE10_ROOT#$NORVANE_ROOT/}"
+    local mirror
+    mirror=$(wine10_mirror)
+    rm -rf "$WINE10_ROOT"
+    mkdir -p "$WINE10_ROOT"
+    debootstrap --arch=amd64 --variant=minbase trixie "$WINE10_ROOT" "$mirror" >"$WINE10_ROOT.log" 2>&1 ||
+      { echo "wine10: debootstrap failed (see $log)" >&2; return 1; }
+    printf 'deb %s trixie main\ndeb %s trixie-updates main\n' "$mirror" "$mirror" > "$WINE10_ROOT/etc/apt/sources.list"
+  else
+    echo "wine10: bringing the tree's packages up to: $packages"
+  fi
+  wine10_chroot bash -c '
       set -e
       dpkg --add-architecture i386
       apt-get update -q
-      apt-get install -y -q --no-install-recommends $*
-      if [ ! -e /usr/lib/wine/wine ]; then
+      apt-get install -y -q --no-install-recommends "$@"
+      if [ ! -e /usr/lib/wine/wine ] && [ ! -e /usr/lib/x86_64-linux-gnu/wine/i386-windows/kernel32.dll ]; then
         cd /tmp && apt-get download -q libwine:i386 && dpkg-deb -x libwine_*_i386.deb /tmp/libwine32
         dst=/usr/lib/x86_64-linux-gnu/wine/i386-windows
-        mkdir -p \$dst && cp -n /tmp/libwine32/usr/lib/i386-linux-gnu/wine/i386-windows/* \$dst/
+        mkdir -p $dst && cp -n /tmp/libwine32/usr/lib/i386-linux-gnu/wine/i386-windows/* $dst/
         rm -rf /tmp/libwine32 /tmp/libwine_*.deb
       fi
       apt-get clean
-    "
-  ' wine10-setup "$WINE10_ROOT" $packages >>"$WINE10_ROOT.log" 2>&1 ||
-    { echo "wine10: installing Wine into the tree failed (see ${WINE10_ROOT#$NORVANE_ROOT/}.log)" >&2; return 1; }
-  touch "$WINE10_READY"
+    ' wine10-setup $packages >>"$WINE10_ROOT.log" 2>&1 ||
+    { echo "wine10: installing Wine into the tree failed (see $log)" >&2; return 1; }
+  echo "$packages" > "$WINE10_READY"
 }
 
 # The Wine 10 version text, e.g. "wine-10.0 (Debian 10.0~repack-6)".
