@@ -231,8 +231,11 @@ TEST_F(ImagesTest, FreeingAnImageThatIsBeingDrawnOnEndsTheDrawingAndDeletesTheBi
 }
 
 TEST_F(ImagesTest, IconFilesDecodeToIconsThatAreNoDrawingSurface) {
-    for (int bits : {4, 1}) {
-        const Bytes file = icon_file(bits);
+    // The first directory entry is used whatever the entry count says: "0 bits" is the 4-bit
+    // file with an entry count of 0.
+    for (int bits : {4, 1, 0}) {
+        Bytes file = icon_file(bits ? bits : 4);
+        if (!bits) put16(file, 4, 0);
         FencedData fenced(file);
         HANDLE icon = reinterpret_cast<HANDLE>(decode_embedded_image(2, fenced.data(), file.size()));
         ASSERT_NE(nullptr, icon) << bits << " bits";
@@ -288,7 +291,6 @@ TEST_F(ImagesTest, MalformedHeadersFailAndLeaveTheNumbersImageInPlace) {
     const struct { const char* what; size_t at; int bytes; unsigned long value; } icon_faults[] = {
         {"reserved field set", 0, 2, 1},
         {"cursor type", 2, 2, 2},
-        {"no entries", 4, 2, 0},
         {"image past the end", 6 + 8, 4, 0x1000},
         {"image offset past the end", 6 + 12, 4, 0x7ffffff0},
         {"image too small for a header", 6 + 8, 4, 20},

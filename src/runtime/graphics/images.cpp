@@ -166,8 +166,10 @@ HICON create_icon(const unsigned char* image, unsigned long bytes) {
 
 ObjectNumber decode_icon_file(ObjectNumber n, const unsigned char* data, unsigned long size) {
     if (size < kIconDirectorySize + kIconEntrySize) return 0;
-    if (read16(data) != 0 || read16(data + 2) != 1 || read16(data + 4) == 0) return 0;
-    const unsigned char* entry = data + kIconDirectorySize;  // only the first image is used
+    if (read16(data) != 0 || read16(data + 2) != 1) return 0;
+    // Only the first image is used, whatever the entry count says: its place is fixed, and its
+    // size and offset are checked against the data below.
+    const unsigned char* entry = data + kIconDirectorySize;
     const unsigned long bytes = read32(entry + 8);
     const unsigned long offset = read32(entry + 12);
     if (bytes < kInfoHeaderSize) return 0;
