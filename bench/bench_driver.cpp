@@ -1,9 +1,8 @@
 // Measures Norvane.exe's start-up from outside against a minimal window program and against the
 // start-up floor (that program plus the system work Norvane cannot leave out), and the label
 // rendering in-process against creating one popup with a static child (Markdown table rows);
-// with "render N" it makes the running program render its label N times, with "churn N" it
-// reports the memory growth of N baseline renderings, and with "idle" it polls as the program
-// does and nothing else. Run by tools/bench.sh.
+// with "render N [baseline]" it makes the running program (or baseline) render its label N
+// times, and with "idle" it polls as the program does and nothing else. Run by tools/bench.sh.
 #include <windows.h>
 
 #include <algorithm>
@@ -124,40 +123,6 @@ void baseline_render() {
     DestroyWindow(window);
 }
 
-// This process's private memory in KiB, read from the host kernel as the benchmark reads the
-// program's (under Wine a Windows process is a host process, and Z: is the host's root).
-long private_kib() {
-    HANDLE file = CreateFileA("Z:\\proc\\self\\smaps_rollup", GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
-    if (file == INVALID_HANDLE_VALUE) return -1;
-    std::string text;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, 0) && got) text.append(chunk, got);
-    CloseHandle(file);
-    long total = 0;
-    for (const char* field : {"Private_Clean:", "Private_Dirty:"}) {
-        const size_t at = text.find(field);
-        if (at != std::string::npos) total += atol(text.c_str() + at + strlen(field));
-    }
-    return total;
-}
-
-// The baseline's share of memory growth: its window pair made and destroyed count times after
-// a warm-up, as the program renders its label.
-int churn_baseline(int count) {
-    for (int i = 0; i < 100; ++i) {
-        baseline_render();
-        pump();
-    }
-    const long before = private_kib();
-    for (int i = 0; i < count; ++i) {
-        baseline_render();
-        pump();
-    }
-    printf("%ld\n", private_kib() - before);
-    return 0;
-}
-
 // The idle floor: the least a polling loop of one millisecond costs.
 int idle_loop() {
     MSG message;
@@ -183,40 +148,29 @@ double per_call_ms(Work work, int rounds, int calls) {
 
 }  // namespace
 
-// Makes the running Norvane render its label the given number of times, by moving the work
-// area's bottom edge up and down from inside it, waiting for each new label window.
-int render_running_program(int count) {
-    HWND label = FindWindowA(window_class(kLabelWindow).c_str(), "Norvane");
+// Makes the running program (Norvane, or the baseline with "baseline") render its label the
+// given number of times: the hook inside it moves the work area's bottom edge up and back and
+// waits for each new label window.
+int render_running_program(int count, bool baseline) {
+    HWND label = baseline ? FindWindowA("BaselineClass", "Baseline") : FindWindowA(window_class(kLabelWindow).c_str(), "Norvane");
     DWORD process_id = 0;
     GetWindowThreadProcessId(label, &process_id);
     if (!label || !process_id) return 1;
     RECT area;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     const double begin = now_ms();
-    for (int i = 0; i < count; ++i) {
-        RECT moved = area;
-        moved.bottom -= i % 2 ? 0 : 1;
-        if (!set_remote_work_area(process_id, moved)) return 1;
-        bool rendered = false;
-        for (int waited = 0; waited < 2000 && !rendered; ++waited) {
-            HWND now = FindWindowA(window_class(kLabelWindow).c_str(), "Norvane");
-            RECT r;
-            rendered = now && now != label && GetWindowRect(now, &r) && r.bottom == moved.bottom;
-            if (rendered) label = now;
-            else Sleep(1);
-        }
-        if (!rendered) {
-            printf("rendering %d did not come within 2 s\n", i + 1);
-            return 1;
-        }
+    const long rendered = send_work_area_request(process_id, area, count);
+    if (rendered != count) {
+        printf("%ld of %d renderings came\n", rendered, count);
+        return 1;
     }
     printf("%d renderings in %.1f s\n", count, (now_ms() - begin) / 1000);
     return 0;
 }
 
 int main(int argc, char** argv) {
-    if (argc > 2 && strcmp(argv[1], "render") == 0) return render_running_program(atoi(argv[2]));
-    if (argc > 2 && strcmp(argv[1], "churn") == 0) return churn_baseline(atoi(argv[2]));
+    if (argc > 2 && strcmp(argv[1], "render") == 0)
+        return render_running_program(atoi(argv[2]), argc > 3 && strcmp(argv[3], "baseline") == 0);
     if (argc > 1 && strcmp(argv[1], "idle") == 0) return idle_loop();
     const int runs = argc > 1 ? atoi(argv[1]) : 15;
     // Start-up, taking the three programs in turn so that all see the same machine load.

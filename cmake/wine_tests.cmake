@@ -25,6 +25,7 @@ target_link_options(e2e_tests PRIVATE -static)
 # looked up by its plain name, which a 32-bit stdcall export only has without its "@N".
 add_library(work_area_hook SHARED ${CMAKE_SOURCE_DIR}/tests/e2e/hook/work_area_hook.cpp)
 target_link_libraries(work_area_hook user32)
+target_include_directories(work_area_hook PRIVATE ${CMAKE_SOURCE_DIR}/src)
 set_target_properties(work_area_hook PROPERTIES PREFIX "")
 target_link_options(work_area_hook PRIVATE -static -Wl,--kill-at)
 add_dependencies(e2e_tests Norvane work_area_hook)

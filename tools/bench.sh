@@ -52,20 +52,25 @@ mkdir -p build/bench
   kill "$floor_pid" 2>/dev/null
   echo "| Idle CPU over 10 s, CPU s per wall s | $idle | idle floor (PeekMessageA + Sleep(1) loop) $idle_floor | $(awk -v a="$idle" -v b="$idle_floor" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}') |"
   echo "| Memory after start-up | private $private KiB | resident $rss KiB | |"
-  # 100 renderings to settle the allocator and caches, then two rounds of 1000 measured ones:
-  # the first shows what Wine's heaps and caches still take, the second the steady state. The
-  # baseline's window pair made and destroyed as often tells how much the platform takes.
+  # 100 renderings to settle the allocator and caches, then two rounds of 1000 measured ones,
+  # of the program and of the baseline, which shows its window pair afresh the same way.
   hook="$PWD/build/$preset/work_area_hook.dll"
-  NORVANE_WORK_AREA_HOOK=$hook "$wine" "build/$preset/bench_driver.exe" render 100 >/dev/null
-  for round in first second; do
-    rss0=$(kib $pid Rss:) private0=$(private $pid)
-    took=$(NORVANE_WORK_AREA_HOOK=$hook "$wine" "build/$preset/bench_driver.exe" render 1000 | tr -d '\r')
-    rss1=$(kib $pid Rss:) private1=$(private $pid)
-    echo "| Growth over the $round 1000 renderings ($took) | private $((private1 - private0)) KiB, resident $((rss1 - rss0)) KiB | | |"
-  done
-  churn=$("$wine" "build/$preset/bench_driver.exe" churn 1000 | tr -d '\r')
-  echo "| Growth of the baseline over 1000 window pairs (after 100) | | private $churn KiB | |"
+  growth() {  # pid, label, extra argument of the driver
+    NORVANE_WORK_AREA_HOOK=$hook "$wine" "build/$preset/bench_driver.exe" render 100 $3 >/dev/null
+    local round p0 r0 took
+    for round in first second; do
+      r0=$(kib $1 Rss:) p0=$(private $1)
+      took=$(NORVANE_WORK_AREA_HOOK=$hook "$wine" "build/$preset/bench_driver.exe" render 1000 $3 | tr -d '\r')
+      echo "| Growth of the $2 over the $round 1000 renderings ($took) | private $(( $(private $1) - p0 )) KiB | resident $(( $(kib $1 Rss:) - r0 )) KiB | |"
+    done
+  }
+  growth $pid program
   kill "$pid" 2>/dev/null
+  "$wine" "build/$preset/baseline_window.exe" >/dev/null 2>&1 &
+  baseline_pid=$!
+  for _ in $(seq 200); do xdotool search --name '^Baseline$' >/dev/null 2>&1 && break; sleep 0.05; done
+  growth $baseline_pid baseline baseline
+  kill "$baseline_pid" 2>/dev/null
   size=$(stat -c %s build/mingw/Norvane.exe)
   echo "| Norvane.exe (32-bit, shipped) | $size bytes ($((size / 1024)) KiB) | target 65536 | |"
   imports=$(i686-w64-mingw32-objdump -p build/mingw/Norvane.exe | awk '/DLL Name:/ {print $3}' | tr '\n' ' ')

@@ -1,7 +1,7 @@
 // The end-to-end driver's means of preparing a run and looking at the program from outside.
 #include "driver.h"
+#include "hook/work_area_hook.h"
 
-#include <tlhelp32.h>
 
 #include <cstdlib>
 #include <cstdio>
@@ -360,41 +360,50 @@ void type_text(const char* text) {
 
 void settle(int ms) { Sleep(ms); }
 
-// Runs a routine in the target process and waits for it.
-static bool run_remote(HANDLE process, void* routine, void* argument) {
-    HANDLE thread = CreateRemoteThread(process, 0, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(routine),
-                                       argument, 0, 0);
-    if (!thread) return false;
-    WaitForSingleObject(thread, 10000);
-    CloseHandle(thread);
-    return true;
-}
-
-bool set_remote_work_area(DWORD process_id, RECT area) {
+namespace {
+// Loads the hook library into the target once; it then serves requests by itself.
+bool load_hook(DWORD process_id) {
     const std::string hook = windows_path(getenv("NORVANE_WORK_AREA_HOOK"));
     HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, process_id);
     if (!process) return false;
     void* memory = VirtualAllocEx(process, 0, 4096, MEM_COMMIT, PAGE_READWRITE);
-    WriteProcessMemory(process, memory, hook.c_str(), hook.size() + 1, 0);
-    bool ok = run_remote(process, reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")), memory);
-    // The library's base in the target, found by name; the routine sits at the same offset there.
-    HMODULE local = LoadLibraryA(hook.c_str());
-    char* routine = reinterpret_cast<char*>(GetProcAddress(local, "set_work_area"));
-    BYTE* remote_base = 0;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process_id);
-    MODULEENTRY32 module;
-    module.dwSize = sizeof module;
-    for (BOOL more = Module32First(snapshot, &module); more; more = Module32Next(snapshot, &module))
-        if (_stricmp(module.szModule, "work_area_hook.dll") == 0) remote_base = module.modBaseAddr;
-    CloseHandle(snapshot);
-    ok = ok && remote_base && routine;
-    if (ok) {
-        WriteProcessMemory(process, memory, &area, sizeof area, 0);
-        ok = run_remote(process, remote_base + (routine - reinterpret_cast<char*>(local)), memory);
-    }
-    FreeLibrary(local);
-    VirtualFreeEx(process, memory, 0, MEM_RELEASE);
+    bool ok = memory && WriteProcessMemory(process, memory, hook.c_str(), hook.size() + 1, 0);
+    HANDLE thread = ok ? CreateRemoteThread(process, 0, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void*>(
+                                 GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA"))), memory, 0, 0)
+                       : 0;
+    ok = thread && WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
+    if (thread) CloseHandle(thread);
+    if (memory) VirtualFreeEx(process, memory, 0, MEM_RELEASE);
     CloseHandle(process);
     return ok;
 }
+}  // namespace
+
+long send_work_area_request(DWORD process_id, RECT area, long renderings) {
+    char name[64];
+    work_area_name(WorkAreaMapping, process_id, name);
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, name);
+    if (!mapping && load_hook(process_id)) mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, name);
+    if (!mapping) return -1;
+    WorkAreaRequestData* shared =
+        static_cast<WorkAreaRequestData*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof *shared));
+    work_area_name(WorkAreaRequest, process_id, name);
+    HANDLE request = OpenEventA(EVENT_MODIFY_STATE, FALSE, name);
+    work_area_name(WorkAreaDone, process_id, name);
+    HANDLE done = OpenEventA(SYNCHRONIZE, FALSE, name);
+    long result = -1;
+    if (shared && request && done) {
+        shared->area = area;
+        shared->renderings = renderings;
+        const DWORD wait = 10000 + 2000 * static_cast<DWORD>(renderings);
+        if (SetEvent(request) && WaitForSingleObject(done, wait) == WAIT_OBJECT_0) result = shared->rendered;
+    }
+    if (shared) UnmapViewOfFile(shared);
+    if (request) CloseHandle(request);
+    if (done) CloseHandle(done);
+    CloseHandle(mapping);
+    return result;
+}
+
+bool set_remote_work_area(DWORD process_id, RECT area) { return send_work_area_request(process_id, area, 0) == 0; }
 

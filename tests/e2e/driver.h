@@ -85,3 +85,6 @@ void settle(int ms = 300);
 // Sets the work area as the given process sees it, through the hook library named by
 // NORVANE_WORK_AREA_HOOK (Wine keeps the work area per process).
 bool set_remote_work_area(DWORD process_id, RECT area);
+// Has the hook inside the process move the work area's bottom edge up and back renderings
+// times, waiting each time for the label shown afresh; the renderings that came, or -1.
+long send_work_area_request(DWORD process_id, RECT area, long renderings);
