@@ -13,6 +13,8 @@ foreach(src IN LISTS WIN32_TEST_SOURCES)
   target_link_options(win32_${name} PRIVATE -static)
   list(APPEND WIN32_TEST_NAMES win32_${name})
 endforeach()
+# The window tests carry the program's icon, as the window classes use it.
+target_sources(win32_windows_test PRIVATE ${CMAKE_SOURCE_DIR}/resources/Norvane.rc)
 
 # The driver that uses Norvane.exe as a person would: one process, many cases.
 file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)

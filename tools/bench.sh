@@ -56,11 +56,11 @@ mkdir -p build/bench
   # of the program and of the baseline, which shows its window pair afresh the same way.
   hook="$PWD/build/$preset/work_area_hook.dll"
   growth() {  # pid, label, extra argument of the driver
-    NORVANE_WORK_AREA_HOOK=$hook "$wine" "build/$preset/bench_driver.exe" render 100 $3 >/dev/null
+    NORVANE_WORK_AREA_HOOK=$hook "$wine" "build/$preset/bench_driver.exe" render 100 ${3:-} >/dev/null
     local round p0 r0 took
     for round in first second; do
       r0=$(kib $1 Rss:) p0=$(private $1)
-      took=$(NORVANE_WORK_AREA_HOOK=$hook "$wine" "build/$preset/bench_driver.exe" render 1000 $3 | tr -d '\r')
+      took=$(NORVANE_WORK_AREA_HOOK=$hook "$wine" "build/$preset/bench_driver.exe" render 1000 ${3:-} | tr -d '\r')
       echo "| Growth of the $2 over the $round 1000 renderings ($took) | private $(( $(private $1) - p0 )) KiB | resident $(( $(kib $1 Rss:) - r0 )) KiB | |"
     done
   }

@@ -144,9 +144,14 @@ TEST_F(Windows, ReopeningANumberDestroysTheOldWindowAndRegistersItsClassAgain) {
     HWND first = reinterpret_cast<HWND>(open_window(3, 0, 0, 50, 20, 0x90000000, "Norvane"));
     HACCEL first_accelerators = static_cast<WindowRecord*>(find_object(&window_table, 3))->accelerator_table;
     ASSERT_NE(HACCEL(0), first_accelerators);
+    const ULONG_PTR first_small_icon = GetClassLongPtrA(first, GCLP_HICONSM);
     HWND second = reinterpret_cast<HWND>(open_window(3, 0, 0, 60, 20, 0x90000000, "Norvane"));
     ASSERT_NE(HWND(0), second);
     EXPECT_FALSE(IsWindow(first));
+    // The program's own small icon, loaded once: a small icon the system made for every
+    // registration would be a new one each time (and Wine never frees those).
+    EXPECT_NE(ULONG_PTR(0), first_small_icon);
+    EXPECT_EQ(first_small_icon, GetClassLongPtrA(second, GCLP_HICONSM));
     EXPECT_EQ(second, window_handle(3));
     EXPECT_EQ("WindowClass_3", class_of(second));
     EXPECT_FALSE(DestroyAcceleratorTable(first_accelerators)) << "the old table was freed";

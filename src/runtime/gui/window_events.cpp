@@ -20,6 +20,14 @@ const WORD kProgramIcon = 1;
 const char kClassPrefix[] = "WindowClass_";
 
 WNDCLASSA class_template;
+// The class's small icon, loaded once: without one the system makes a copy of the large icon
+// at every registration, and Wine keeps each copy after the class is gone, so a label
+// re-created on every rendering would grow the process by about 90 bytes each time. Where the
+// system has no small icons (before Windows 95 and NT 4) the plain registration is used.
+typedef ATOM(WINAPI* RegisterClassExProc)(const WNDCLASSEXA*);
+typedef HANDLE(WINAPI* LoadImageProc)(HINSTANCE, LPCSTR, UINT, int, int, UINT);
+RegisterClassExProc register_class_ex;
+HICON small_icon;
 char class_name[50];
 ObjectNumber current_window;
 HWND last_opened;
@@ -34,6 +42,24 @@ struct DeferredMessage {
     WPARAM wparam;
     LPARAM lparam;
 } deferred;
+
+void register_window_class() {
+    if (!register_class_ex || !small_icon) {
+        RegisterClassA(&class_template);
+        return;
+    }
+    WNDCLASSEXA with_small_icon = {};
+    with_small_icon.cbSize = sizeof with_small_icon;
+    with_small_icon.style = class_template.style;
+    with_small_icon.lpfnWndProc = class_template.lpfnWndProc;
+    with_small_icon.hInstance = class_template.hInstance;
+    with_small_icon.hIcon = class_template.hIcon;
+    with_small_icon.hCursor = class_template.hCursor;
+    with_small_icon.hbrBackground = class_template.hbrBackground;
+    with_small_icon.lpszClassName = class_template.lpszClassName;
+    with_small_icon.hIconSm = small_icon;
+    register_class_ex(&with_small_icon);
+}
 
 void defer_message(const MSG& message) {
     deferred.waiting = true;
@@ -155,7 +181,15 @@ void init_windows(HINSTANCE instance) {
     class_template.hCursor = LoadCursorA(0, IDC_ARROW);
     class_template.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     class_template.lpszClassName = "TemplateClass";
-    RegisterClassA(&class_template);
+    HMODULE user = GetModuleHandleA("USER32");
+    register_class_ex = reinterpret_cast<RegisterClassExProc>(
+        reinterpret_cast<void*>(GetProcAddress(user, "RegisterClassExA")));
+    LoadImageProc load_image = reinterpret_cast<LoadImageProc>(reinterpret_cast<void*>(GetProcAddress(user, "LoadImageA")));
+    small_icon = load_image ? static_cast<HICON>(load_image(instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON,
+                                                            GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                            LR_SHARED))
+                            : 0;
+    register_window_class();
     // From now on every registration takes its name from the buffer.
     class_template.lpszClassName = class_name;
 }
@@ -173,7 +207,7 @@ ObjectNumber open_window(ObjectNumber number, int x, int y, int width, int heigh
     }
     current_window = number;
     format_class_name(number);
-    RegisterClassA(&class_template);  // an existing class of this name came from the same template
+    register_window_class();  // an existing class of this name came from the same template
 
     const WindowStyleChoice choice = translate_window_flags(flags);
     RECT frame = {0, 0, 0, 0};
