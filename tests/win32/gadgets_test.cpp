@@ -118,7 +118,7 @@ TEST_F(Gadgets, EachKindIsItsStandardControlWithItsStylesTextAndState) {
         {[] { return create_checkbox_gadget(2, 5, 70, 100, 15, "Check"); }, "Button", kChild | kTab | BS_AUTOCHECKBOX, 0, "Check", true, true},
         {[] { return create_text_gadget(3, 5, 90, 100, 15, "Plain"); }, "Static", kChild | WS_GROUP, 0, "Plain", true, false},
         {[] { return create_text_gadget(4, 5, 110, 100, 15, "Mid", SS_CENTER); }, "Static", kChild | WS_GROUP | SS_CENTER, 0, "Mid", true, false},
-        {[] { return create_text_gadget(5, 5, 130, 100, 18, "Edge", 0x20000); }, "Static", kChild | WS_GROUP, WS_EX_CLIENTEDGE, "Edge", true, false},
+        {[] { return create_text_gadget(5, 5, 130, 100, 18, "Edge", kTextGadgetSunken); }, "Static", kChild | WS_GROUP, WS_EX_CLIENTEDGE, "Edge", true, false},
         {[] { return create_string_gadget(6, 5, 150, 100, 17, "typed"); }, "Edit", kChild | kTab | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, "typed", true, false},
         {[] { return create_option_gadget(7, 5, 170, 100, 15, "Pick"); }, "Button", kChild | kTab | BS_AUTORADIOBUTTON, 0, "Pick", true, true},
         {[] { return create_button_gadget(8, 5, 190, 60, 25, "&Apply"); }, "Button", kChild | kTab | BS_PUSHBUTTON, 0, "&Apply", true, false},
