@@ -11,6 +11,7 @@
 #include "identity/os_family.h"
 #include "label/label.h"
 #include "resource.h"
+#include "runtime/base/heap.h"
 #include "runtime/graphics/drawing.h"
 #include "runtime/graphics/fonts.h"
 #include "runtime/graphics/images.h"
@@ -19,11 +20,6 @@
 #include "runtime/gui/window_events.h"
 #include "settings/preferences.h"
 #include "settings/settings.h"
-
-namespace {
-const int kObjectListHeapSize = 1024;
-const int kRuntimeHeapSize = 4000;
-}  // namespace
 
 void init_runtime(HINSTANCE instance) {
     init_drawing();

@@ -46,7 +46,7 @@ void check_round_trip(const std::string& key, const std::string& value, int numb
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool ready = false;
     if (!ready) {
-        runtime_heap = heap_create(4000);
+        runtime_heap = heap_create(kRuntimeHeapSize);
         init_string_scratch();
         ready = true;
     }

@@ -9,8 +9,8 @@
 class RuntimeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        runtime_heap = heap_create(4000);
-        object_list_heap = heap_create(1024);
+        runtime_heap = heap_create(kRuntimeHeapSize);
+        object_list_heap = heap_create(kObjectListHeapSize);
         init_string_scratch();
     }
     void TearDown() override {

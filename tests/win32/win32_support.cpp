@@ -8,8 +8,8 @@
 #include "runtime/gui/window_events.h"
 
 void init_test_runtime() {
-    runtime_heap = heap_create(4000);
-    object_list_heap = heap_create(1024);
+    runtime_heap = heap_create(kRuntimeHeapSize);
+    object_list_heap = heap_create(kObjectListHeapSize);
     init_string_scratch();
 }
 
