@@ -133,9 +133,7 @@ TEST_F(Gadgets, EachKindIsItsStandardControlWithItsStylesTextAndState) {
         const int number = number_of(control);
         SCOPED_TRACE(number);
         EXPECT_EQ(control, gadget_handle(number));
-        char name[64] = "";
-        GetClassNameA(control, name, sizeof name);
-        EXPECT_STRCASEEQ(c.class_name, name);
+        EXPECT_STRCASEEQ(c.class_name, class_of(control).c_str());
         // Controls may add bits of their own; ours must all be there, WS_GROUP only where asked.
         const DWORD style = GetWindowLongA(control, GWL_STYLE);
         EXPECT_EQ(c.style, style & c.style) << std::hex << style;

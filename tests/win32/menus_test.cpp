@@ -2,8 +2,6 @@
 // dismissed or used from the keyboard while it runs.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include <string>
 #include <vector>
 
@@ -100,9 +98,7 @@ RECT menu_rect;
 
 // The visible menu window: the desktop may hold other, hidden ones of the same class.
 BOOL CALLBACK note_visible_menu(HWND w, LPARAM) {
-    char name[16] = "";
-    GetClassNameA(w, name, sizeof name);
-    if (strcmp(name, "#32768") == 0 && IsWindowVisible(w)) GetWindowRect(w, &menu_rect);
+    if (class_of(w) == "#32768" && IsWindowVisible(w)) GetWindowRect(w, &menu_rect);
     return TRUE;
 }
 

@@ -26,12 +26,6 @@ bool class_exists(const char* name) {
     return GetClassInfoA(GetModuleHandleA(0), name, &info) != 0;
 }
 
-std::string class_of(HWND window) {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 RECT outer_rect(HWND window) {
     RECT r = {0, 0, 0, 0};
     GetWindowRect(window, &r);
@@ -135,9 +129,7 @@ TEST_F(Windows, EveryWindowHasItsOwnClassFromTheTemplate) {
     EXPECT_EQ(ULONG_PTR(CS_DBLCLKS), GetClassLongPtrA(label, GCL_STYLE));
     EXPECT_EQ(ULONG_PTR(COLOR_BTNFACE + 1), GetClassLongPtrA(label, GCLP_HBRBACKGROUND));
     EXPECT_EQ(reinterpret_cast<ULONG_PTR>(LoadCursorA(0, IDC_ARROW)), GetClassLongPtrA(label, GCLP_HCURSOR));
-    char title[32] = "";
-    GetWindowTextA(label, title, sizeof title);
-    EXPECT_STREQ("Norvane", title);
+    EXPECT_EQ("Norvane", text_of(label));
 }
 
 TEST_F(Windows, ReopeningANumberDestroysTheOldWindowAndRegistersItsClassAgain) {
