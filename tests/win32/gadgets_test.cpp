@@ -17,22 +17,10 @@
 
 namespace {
 
-struct Report {
-    UINT message;
-    WPARAM wparam;
-    LPARAM lparam;
-};
-std::vector<Report> reports;
-
-// The parent stands in for a runtime window: it records what gadgets tell it.
-LRESULT CALLBACK parent_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == MSG_GADGET_EVENT || message == WM_COMMAND) reports.push_back({message, wparam, lparam});
-    return DefWindowProcA(window, message, wparam, lparam);
-}
-
+// The parent stands in for a runtime window; what gadgets tell it is recorded on its way in.
 HWND open_parent(DWORD visible) {
     WNDCLASSA c = {};
-    c.lpfnWndProc = parent_procedure;
+    c.lpfnWndProc = DefWindowProcA;
     c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     c.lpszClassName = "GadgetTestParent";
     RegisterClassA(&c);
@@ -50,7 +38,6 @@ protected:
     }
     void SetUp() override {
         ASSERT_EQ(parent, use_gadget_list(parent));
-        reports.clear();
     }
     void TearDown() override {
         while (HWND child = GetWindow(parent, GW_CHILD)) DestroyWindow(child);
@@ -281,22 +268,25 @@ TEST_F(Gadgets, DisablingAndFocusAndTheStringGadgetsPostedFocusReports) {
         disable_gadget(20, disable);
         EXPECT_EQ(disable == 0, IsWindowEnabled(gadget_handle(20)) != 0);
     }
+    set_gadget_focus(20);  // the window itself gives up no focus while recording
     pump_messages();
-    reports.clear();
+    SequenceRecorder recorder({{gadget_handle(10), "edit"}, {parent, "window"}},
+                              {WM_SETFOCUS, WM_KILLFOCUS, WM_COMMAND, MSG_GADGET_EVENT});
     set_gadget_focus(10);
     EXPECT_EQ(gadget_handle(10), GetFocus());
     set_gadget_focus(20);
-    // The edit control's own notification is sent at once; the focus reports are posted.
-    ASSERT_FALSE(reports.empty());
-    EXPECT_EQ(MAKEWPARAM(10, EN_SETFOCUS), reports[0].wparam);
-    for (const Report& r : reports) EXPECT_NE(MSG_GADGET_EVENT, r.message);
-    reports.clear();
     pump_messages();
-    ASSERT_EQ(2u, reports.size());
-    EXPECT_EQ(MSG_GADGET_EVENT, reports[0].message);
-    EXPECT_EQ(10u, reports[0].wparam);
-    EXPECT_EQ(kGadgetFocusGained, reports[0].lparam);
-    EXPECT_EQ(kGadgetFocusLost, reports[1].lparam);
+    // The edit control's own notifications are sent at once; the focus reports are posted, so
+    // they come once the focus has moved on, gained before lost.
+    const SequenceStep focus_reports[] = {
+        {"edit", WM_SETFOCUS},
+        {"window", WM_COMMAND, kWparam, MAKEWPARAM(10, EN_SETFOCUS)},
+        {"edit", WM_KILLFOCUS},
+        {"window", WM_COMMAND, kWparam, MAKEWPARAM(10, EN_KILLFOCUS)},
+        {"window", MSG_GADGET_EVENT, kBothParameters, 10, kGadgetFocusGained},
+        {"window", MSG_GADGET_EVENT, kBothParameters, 10, kGadgetFocusLost},
+    };
+    expect_sequence(recorder, focus_reports);
 }
 
 TEST_F(Gadgets, DestroyingAControlFreesItsNumberForReuse) {
@@ -368,17 +358,20 @@ TEST_F(Gadgets, ImageGadgetTakesTheImageSizeShowsItAndReportsClicks) {
     EXPECT_EQ(GetSystemMetrics(SM_CXICON) + 4, window_size(image).cx);
     DeleteObject(red);
 
-    reports.clear();
+    SequenceRecorder recorder({{image, "image"}, {parent, "window"}},
+                              {WM_RBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, MSG_GADGET_EVENT});
     for (UINT mouse : {WM_RBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_RBUTTONUP, WM_RBUTTONUP})
         SendMessageA(image, mouse, 0, 0);
-    std::vector<LPARAM> types;
-    for (const Report& r : reports) {
-        EXPECT_EQ(MSG_GADGET_EVENT, r.message);
-        EXPECT_EQ(24u, r.wparam);
-        types.push_back(r.lparam);
-    }
-    // The release that ends a right double click is not a click of its own.
-    EXPECT_EQ((std::vector<LPARAM>{1, 2, 3, 1}), types);
+    // Each report is sent at once; the release that ends a right double click is no click of
+    // its own.
+    const SequenceStep clicks[] = {
+        {"image", WM_RBUTTONUP}, {"window", MSG_GADGET_EVENT, kBothParameters, 24, kImageRightClick},
+        {"image", WM_LBUTTONDBLCLK}, {"window", MSG_GADGET_EVENT, kBothParameters, 24, kImageDoubleClick},
+        {"image", WM_RBUTTONDBLCLK}, {"window", MSG_GADGET_EVENT, kBothParameters, 24, kImageRightDoubleClick},
+        {"image", WM_RBUTTONUP},
+        {"image", WM_RBUTTONUP}, {"window", MSG_GADGET_EVENT, kBothParameters, 24, kImageRightClick},
+    };
+    expect_sequence(recorder, clicks);
 }
 
 TEST_F(Gadgets, LinkShowsHandCursorHoverColourUnderlineAndReportsReleases) {
@@ -428,14 +421,19 @@ TEST_F(Gadgets, LinkShowsHandCursorHoverColourUnderlineAndReportsReleases) {
     EXPECT_LT(20, grey.count(GetSysColor(COLOR_3DSHADOW)));
     DeleteObject(underlined);
 
-    reports.clear();
+    SequenceRecorder recorder({{link, "link"}, {parent, "window"}},
+                              {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_COMMAND});
     for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) SendMessageA(link, mouse, 0, 0);
-    ASSERT_EQ(2u, reports.size());  // a double click is two releases
-    for (const Report& r : reports) {
-        EXPECT_EQ(static_cast<UINT>(WM_COMMAND), r.message);
-        EXPECT_EQ(MAKEWPARAM(26, 0), r.wparam);
-        EXPECT_EQ(reinterpret_cast<LPARAM>(link), r.lparam);
-    }
+    // Each release, the one after a double click included, sends the link's command to its
+    // top-level window at once; nothing else does.
+    const LPARAM from_link = reinterpret_cast<LPARAM>(link);
+    const SequenceStep releases[] = {
+        {"link", WM_LBUTTONDOWN},
+        {"link", WM_LBUTTONUP}, {"window", WM_COMMAND, kBothParameters, MAKEWPARAM(26, 0), from_link},
+        {"link", WM_LBUTTONDBLCLK},
+        {"link", WM_LBUTTONUP}, {"window", WM_COMMAND, kBothParameters, MAKEWPARAM(26, 0), from_link},
+    };
+    expect_sequence(recorder, releases);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Shared helpers of the in-process Win32 tests.
 #include "win32_support.h"
 
+#include <gtest/gtest.h>
+
 #include <stdlib.h>
 #include <string.h>
 
@@ -123,4 +125,77 @@ std::string settings_file_text(const std::string& line) {
     std::string file;
     for (int i = 0; i < kSettingCount; ++i) file += std::string(kSettingRows[i].key) + " = " + values[i] + "\r\n";
     return file;
+}
+
+namespace {
+SequenceRecorder* recorder;
+
+LRESULT CALLBACK record_sent(int code, WPARAM wparam, LPARAM lparam) {
+    const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
+    if (code == HC_ACTION && recorder) recorder->note(sent->hwnd, sent->message, sent->wParam, sent->lParam);
+    return CallNextHookEx(0, code, wparam, lparam);
+}
+
+LRESULT CALLBACK record_taken(int code, WPARAM removal, LPARAM lparam) {
+    const MSG* taken = reinterpret_cast<const MSG*>(lparam);
+    if (code == HC_ACTION && removal == PM_REMOVE && recorder) recorder->note(taken->hwnd, taken->message, taken->wParam, taken->lParam);
+    return CallNextHookEx(0, code, removal, lparam);
+}
+
+std::string step_text(const SequenceStep& s, int compared) {
+    std::ostringstream out;
+    const bool poll = strcmp(s.window, "poll") == 0;
+    out << std::showbase << s.window << " ";
+    if (poll) out << s.code << " (";
+    out << std::hex << s.code << (poll ? ")" : "");
+    if (compared & kWparam) out << " wparam " << s.wparam;
+    if (compared & kLparam) out << " lparam " << s.lparam;
+    return out.str();
+}
+}  // namespace
+
+SequenceRecorder::SequenceRecorder(const std::vector<std::pair<HWND, const char*>>& windows,
+                                   const std::vector<UINT>& messages)
+    : windows_(windows), messages_(messages) {
+    recorder = this;
+    sent_hook_ = SetWindowsHookExA(WH_CALLWNDPROC, record_sent, 0, GetCurrentThreadId());
+    taken_hook_ = SetWindowsHookExA(WH_GETMESSAGE, record_taken, 0, GetCurrentThreadId());
+}
+
+SequenceRecorder::~SequenceRecorder() {
+    UnhookWindowsHookEx(sent_hook_);
+    UnhookWindowsHookEx(taken_hook_);
+    recorder = 0;
+}
+
+int SequenceRecorder::poll() {
+    const int result = wait_event();
+    steps_.push_back({"poll", static_cast<UINT>(result), kBothParameters, static_cast<WPARAM>(event_window()),
+                      static_cast<LPARAM>(event_state.event_object)});
+    return result;
+}
+
+void SequenceRecorder::note(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    bool watched = false;
+    for (UINT m : messages_) watched |= m == message;
+    for (const auto& named : windows_) {
+        if (watched && named.first == window) steps_.push_back({named.second, message, kBothParameters, wparam, lparam});
+    }
+}
+
+void check_sequence(const char* file, int line, const std::vector<SequenceStep>& recorded,
+                    const SequenceStep* expected, size_t count) {
+    bool same = recorded.size() == count;
+    for (size_t i = 0; same && i < count; ++i) {
+        const SequenceStep& e = expected[i];
+        const SequenceStep& r = recorded[i];
+        same = strcmp(e.window, r.window) == 0 && e.code == r.code && (!(e.compared & kWparam) || e.wparam == r.wparam) &&
+               (!(e.compared & kLparam) || e.lparam == r.lparam);
+    }
+    if (same) return;
+    std::string text = "expected:\n";
+    for (size_t i = 0; i < count; ++i) text += "  " + step_text(expected[i], expected[i].compared) + "\n";
+    text += "recorded:\n";
+    for (const SequenceStep& r : recorded) text += "  " + step_text(r, kBothParameters) + "\n";
+    ADD_FAILURE_AT(file, line) << text;
 }

@@ -1,10 +1,13 @@
 // Shared support of the in-process Win32 tests: the runtime as start-up makes it, the message
-// pump, window and file read-outs, and the ten settings as one line of text.
+// pump, window and file read-outs, the ten settings as one line of text, and a recorder of
+// message and event orders.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 // Creates the runtime heap, the object-list heap and the string scratch.
 void init_test_runtime();
@@ -31,3 +34,41 @@ std::string read_file(const std::string& path);
 void set_settings(const std::string& line);
 std::string settings_summary();
 std::string settings_file_text(const std::string& line);
+
+// One step of a recorded order: a message that reached one of the watched windows (sent to it,
+// or taken from the queue for it), or a poll's result, whose window is "poll", with the event's
+// window number as wparam and its object as lparam. An expected step compares the parameters
+// named in `compared` only.
+enum ComparedParameters { kCodeOnly = 0, kWparam = 1, kLparam = 2, kBothParameters = 3 };
+struct SequenceStep {
+    const char* window;
+    UINT code;
+    int compared;
+    WPARAM wparam;
+    LPARAM lparam;
+};
+
+// While it lives, records the given messages as the named windows receive them, and the polls
+// made through it. One recorder at a time.
+class SequenceRecorder {
+public:
+    SequenceRecorder(const std::vector<std::pair<HWND, const char*>>& windows, const std::vector<UINT>& messages);
+    ~SequenceRecorder();
+    int poll();  // wait_event, recorded
+    void note(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    const std::vector<SequenceStep>& steps() const { return steps_; }
+
+private:
+    std::vector<std::pair<HWND, const char*>> windows_;
+    std::vector<UINT> messages_;
+    std::vector<SequenceStep> steps_;
+    HHOOK sent_hook_;
+    HHOOK taken_hook_;
+};
+
+// Compares a recording with an expected table (an array); a mismatch, reported at the caller's
+// line, prints both orders.
+void check_sequence(const char* file, int line, const std::vector<SequenceStep>& recorded,
+                    const SequenceStep* expected, size_t count);
+#define expect_sequence(recorder, table) \
+    check_sequence(__FILE__, __LINE__, (recorder).steps(), table, sizeof(table) / sizeof((table)[0]))
