@@ -60,6 +60,7 @@ void read_network_address() {
     lookup_host_addresses();
     store_temp_string(&app.identity.ip_address, format_ipv4(next_host_address()));
 }
+}  // namespace
 
 void build_popup_menu() {
     if (!create_popup_menu(kPopupMenu)) return;
@@ -69,7 +70,6 @@ void build_popup_menu() {
     add_menu_separator();
     add_menu_item(kMenuExit, "Exit");
 }
-}  // namespace
 
 int program_main(HINSTANCE instance, HINSTANCE, char*, int) {
     AppState zero = {};
