@@ -80,14 +80,6 @@ protected:
         remove_settings();
         set_windows_version("");
     }
-    HWND open_dialog(NorvaneProcess& norvane) {
-        EXPECT_TRUE(norvane.wait_label());
-        EXPECT_TRUE(norvane.choose_menu_item(kMenuConfig));
-        HWND dialog = norvane.wait_window(window_class(kConfigWindow).c_str(), "Norvane Configuration");
-        if (dialog) eventually([&] { return child_by_id(dialog, 22) != 0; });
-        settle(200);
-        return dialog;
-    }
     static std::string label_text(NorvaneProcess& norvane) {
         HWND label = norvane.wait_label();
         return label ? window_text(child_by_id(label, kLabelGadget)) : "";
@@ -96,7 +88,7 @@ protected:
 
 TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
     NorvaneProcess norvane;
-    HWND dialog = open_dialog(norvane);
+    HWND dialog = open_config_dialog(norvane);
     ASSERT_TRUE(dialog);
 
     // The window: centred, 300 x 255 inside, a caption without a close box.
@@ -125,12 +117,12 @@ TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
         EXPECT_TRUE(IsWindowEnabled(gadget)) << "gadget " << g.number;
     }
     // Filled from the defaults.
-    HWND trackbar = child_by_id(dialog, 6);
+    HWND trackbar = child_by_id(dialog, kGadgetTrackbar);
     EXPECT_EQ(100, ask(trackbar, TBM_GETPOS));
-    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, 2), BM_GETCHECK));
+    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, kGadgetShowComputerName), BM_GETCHECK));
     for (int n : {3, 4, 5, 11, 14, 15, 16})
         EXPECT_EQ(BST_UNCHECKED, ask(child_by_id(dialog, n), BM_GETCHECK)) << "gadget " << n;
-    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, 17), BM_GETCHECK));
+    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, kGadgetBottomRight), BM_GETCHECK));
 
     HWND label = norvane.wait_label();
     RECT label_before;
@@ -140,19 +132,19 @@ TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
     // The trackbar by keyboard: the value text follows at once, the label does not.
     click_window(trackbar);
     press_key(VK_END);
-    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, 8)) == "Off"; }));
+    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, kGadgetTransValue)) == "Off"; }));
     press_key(VK_LEFT);
-    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, 8)) == "99%"; }));
+    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, kGadgetTransValue)) == "99%"; }));
     press_key(VK_HOME);
-    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, 8)) == "10%"; }));
+    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, kGadgetTransValue)) == "10%"; }));
     EXPECT_FALSE(GetWindowLongA(norvane.wait_label(), GWL_EXSTYLE) & WS_EX_LAYERED);
 
     // A corner, the address and a custom text: nothing changes yet.
-    click_window(child_by_id(dialog, 14));
-    click_window(child_by_id(dialog, 5));
-    click_window(child_by_id(dialog, 10));
+    click_window(child_by_id(dialog, kGadgetTopLeft));
+    click_window(child_by_id(dialog, kGadgetShowIP));
+    click_window(child_by_id(dialog, kGadgetCustomText));
     type_text("Desk 4");
-    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, 10)) == "Desk 4"; }));
+    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, kGadgetCustomText)) == "Desk 4"; }));
     settle(300);
     RECT label_now;
     GetWindowRect(norvane.wait_label(), &label_now);
@@ -161,7 +153,7 @@ TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
     EXPECT_EQ(text_before, label_text(norvane));
 
     // Apply: the label changes, the file does not, the focus rests on the outer frame.
-    click_window(child_by_id(dialog, 20));
+    click_window(child_by_id(dialog, kGadgetApply));
     EXPECT_TRUE(eventually([&] { return label_text(norvane).compare(0, 8, " Desk 4 ") == 0; }));
     label = norvane.wait_label();
     RECT r;
@@ -173,12 +165,12 @@ TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
     EXPECT_EQ(25, alpha);
     const std::string shown = label_text(norvane);
     EXPECT_EQ(" Desk 4 " + registry_computer_name() + " ", shown.substr(0, 9 + registry_computer_name().size()));
-    EXPECT_TRUE(eventually([&] { return focus_of(dialog) == child_by_id(dialog, 1); }));
+    EXPECT_TRUE(eventually([&] { return focus_of(dialog) == child_by_id(dialog, kGadgetOuterFrame); }));
     std::string bytes;
     EXPECT_FALSE(read_file(settings_path(), &bytes));
 
     // Close: the ten lines, in order, and the dialog is gone.
-    click_window(child_by_id(dialog, 19));
+    click_window(child_by_id(dialog, kGadgetClose));
     EXPECT_TRUE(eventually([&] { return !IsWindow(dialog); }));
     ASSERT_TRUE(eventually([&] { return read_file(settings_path(), &bytes) && bytes.size() > 100; }));
     EXPECT_EQ(kSavedAfterTheRoad, bytes);
@@ -187,25 +179,25 @@ TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
 
 TEST_F(Config, ReopeningKeepsTrackbarCornerButNotCheckboxesAndText) {
     NorvaneProcess norvane;
-    HWND dialog = open_dialog(norvane);
+    HWND dialog = open_config_dialog(norvane);
     ASSERT_TRUE(dialog);
-    click_window(child_by_id(dialog, 6));
+    click_window(child_by_id(dialog, kGadgetTrackbar));
     press_key(VK_HOME);
-    click_window(child_by_id(dialog, 15));
-    click_window(child_by_id(dialog, 3));
-    click_window(child_by_id(dialog, 10));
+    click_window(child_by_id(dialog, kGadgetBottomLeft));
+    click_window(child_by_id(dialog, kGadgetShowDomainName));
+    click_window(child_by_id(dialog, kGadgetCustomText));
     type_text("x");
     settle(300);
 
-    dialog = open_dialog(norvane);
+    dialog = open_config_dialog(norvane);
     ASSERT_TRUE(dialog);
     EXPECT_EQ(1u, process_windows(norvane.id(), window_class(kConfigWindow).c_str()).size());
-    EXPECT_EQ(10, ask(child_by_id(dialog, 6), TBM_GETPOS));
-    EXPECT_EQ("10%", window_text(child_by_id(dialog, 8)));
-    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, 15), BM_GETCHECK));
-    EXPECT_EQ(BST_UNCHECKED, ask(child_by_id(dialog, 17), BM_GETCHECK));
-    EXPECT_EQ(BST_UNCHECKED, ask(child_by_id(dialog, 3), BM_GETCHECK));
-    EXPECT_EQ("", window_text(child_by_id(dialog, 10)));
+    EXPECT_EQ(10, ask(child_by_id(dialog, kGadgetTrackbar), TBM_GETPOS));
+    EXPECT_EQ("10%", window_text(child_by_id(dialog, kGadgetTransValue)));
+    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, kGadgetBottomLeft), BM_GETCHECK));
+    EXPECT_EQ(BST_UNCHECKED, ask(child_by_id(dialog, kGadgetBottomRight), BM_GETCHECK));
+    EXPECT_EQ(BST_UNCHECKED, ask(child_by_id(dialog, kGadgetShowDomainName), BM_GETCHECK));
+    EXPECT_EQ("", window_text(child_by_id(dialog, kGadgetCustomText)));
 }
 
 TEST_F(Config, OpensFilledFromTheSettingsFile) {
@@ -213,15 +205,15 @@ TEST_F(Config, OpensFilledFromTheSettingsFile) {
                "TransAmount = 5\r\nLabelPos = 3\r\nShowComputerName = 0\r\nShowUserID = 1\r\n"
                "AutoStart = 0\r\nAddToDisplay = Lab\r\nFontName = Courier New\r\nFontSize = 12\r\n");
     NorvaneProcess norvane;
-    HWND dialog = open_dialog(norvane);
+    HWND dialog = open_config_dialog(norvane);
     ASSERT_TRUE(dialog);
-    EXPECT_EQ(10, ask(child_by_id(dialog, 6), TBM_GETPOS));  // below the range: at its minimum
-    EXPECT_EQ("5%", window_text(child_by_id(dialog, 8)));
-    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, 15), BM_GETCHECK));
-    EXPECT_EQ(BST_UNCHECKED, ask(child_by_id(dialog, 2), BM_GETCHECK));
-    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, 4), BM_GETCHECK));
-    EXPECT_EQ("Lab", window_text(child_by_id(dialog, 10)));
-    EXPECT_EQ(" Courier New, Size: 12", window_text(child_by_id(dialog, 22)));
+    EXPECT_EQ(10, ask(child_by_id(dialog, kGadgetTrackbar), TBM_GETPOS));  // below the range: at its minimum
+    EXPECT_EQ("5%", window_text(child_by_id(dialog, kGadgetTransValue)));
+    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, kGadgetBottomLeft), BM_GETCHECK));
+    EXPECT_EQ(BST_UNCHECKED, ask(child_by_id(dialog, kGadgetShowComputerName), BM_GETCHECK));
+    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, kGadgetShowUserID), BM_GETCHECK));
+    EXPECT_EQ("Lab", window_text(child_by_id(dialog, kGadgetCustomText)));
+    EXPECT_EQ(" Courier New, Size: 12", window_text(child_by_id(dialog, kGadgetFontText)));
 }
 
 TEST_F(Config, WindowsVersionDecidesWhichGadgetsAreGreyed) {
@@ -235,7 +227,7 @@ TEST_F(Config, WindowsVersionDecidesWhichGadgetsAreGreyed) {
     for (const Row& row : rows) {
         set_windows_version(row.version);
         NorvaneProcess norvane;
-        HWND dialog = open_dialog(norvane);
+        HWND dialog = open_config_dialog(norvane);
         ASSERT_TRUE(dialog) << row.version;
         for (int n = 1; n <= 22; ++n) {
             bool expect_disabled = false;
@@ -262,10 +254,10 @@ TEST_F(Config, TabAndShiftTabWalkTheGadgetsInOrder) {
         set_windows_version(row.version);
         const int count = static_cast<int>(row.order.size());
         NorvaneProcess norvane;
-        HWND dialog = open_dialog(norvane);
+        HWND dialog = open_config_dialog(norvane);
         ASSERT_TRUE(dialog);
-        click_window(child_by_id(dialog, 10));  // the text field takes the focus and changes nothing
-        ASSERT_TRUE(eventually([&] { return focus_of(dialog) == child_by_id(dialog, 10); }));
+        click_window(child_by_id(dialog, kGadgetCustomText));  // the text field takes the focus and changes nothing
+        ASSERT_TRUE(eventually([&] { return focus_of(dialog) == child_by_id(dialog, kGadgetCustomText); }));
         int at = 0;
         while (row.order[at] != 10) ++at;
         for (int step = 0; step < count + 1; ++step) {

@@ -262,6 +262,22 @@ bool NorvaneProcess::choose_menu_item(PopupMenuItem item) {
     return eventually([] { return visible_menu() == 0; }, 5000);
 }
 
+HWND show_config_dialog(NorvaneProcess& norvane, const char** failed_step) {
+    HWND dialog = 0;
+    if (!norvane.wait_label()) {
+        *failed_step = "no label";
+    } else if (!norvane.choose_menu_item(kMenuConfig)) {
+        *failed_step = "the menu item was not chosen";
+    } else if (!(dialog = norvane.wait_window(window_class(kConfigWindow).c_str(), "Norvane Configuration"))) {
+        *failed_step = "no dialog window";
+    } else if (!eventually([&] { return child_by_id(dialog, kGadgetFontText) != 0; })) {
+        *failed_step = "its last gadget never came";
+        dialog = 0;
+    }
+    if (dialog) settle(200);  // the dialog shows before it is filled
+    return dialog;
+}
+
 struct WindowSearch {
     DWORD process_id;
     const char* class_name;

@@ -53,6 +53,18 @@ private:
     PROCESS_INFORMATION info_;
 };
 
+// Opens the configuration dialog through the label's right-click menu and waits until all of
+// its gadgets are there: the dialog, or 0 and the step that failed.
+HWND show_config_dialog(NorvaneProcess& norvane, const char** failed_step);
+// The same for a test: a failure is reported at the caller's line, naming the step.
+#define open_config_dialog(norvane)                                                      \
+    [&]() -> HWND {                                                                      \
+        const char* failed_step = "";                                                    \
+        HWND dialog = show_config_dialog(norvane, &failed_step);                         \
+        if (!dialog) ADD_FAILURE() << "the configuration dialog did not open: " << failed_step; \
+        return dialog;                                                                   \
+    }()
+
 std::vector<HWND> process_windows(DWORD process_id, const char* class_name);
 std::string window_text(HWND window);
 std::string class_of(HWND window);

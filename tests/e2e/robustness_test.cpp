@@ -43,11 +43,9 @@ protected:
 
     // Opens the configuration dialog and presses "&Close"; true once the dialog is gone.
     static bool close_through_dialog(NorvaneProcess& norvane) {
-        if (!norvane.choose_menu_item(kMenuConfig)) return false;
-        HWND dialog = norvane.wait_window(window_class(kConfigWindow).c_str(), "Norvane Configuration");
-        if (!dialog || !eventually([&] { return child_by_id(dialog, 19) != 0; })) return false;
-        settle(200);
-        click_window(child_by_id(dialog, 19));
+        HWND dialog = open_config_dialog(norvane);
+        if (!dialog) return false;
+        click_window(child_by_id(dialog, kGadgetClose));
         return eventually([&] { return !IsWindow(dialog); }, 10000);
     }
 };

@@ -62,14 +62,12 @@ protected:
     // Opens the configuration dialog, sets the custom text to "new desk" and presses "&Close";
     // true once the dialog is gone.
     static bool save_new_desk(NorvaneProcess& norvane) {
-        if (!norvane.choose_menu_item(kMenuConfig)) return false;
-        HWND dialog = norvane.wait_window(window_class(kConfigWindow).c_str(), "Norvane Configuration");
-        if (!dialog || !eventually([&] { return child_by_id(dialog, 19) != 0; })) return false;
-        settle(200);
+        HWND dialog = open_config_dialog(norvane);
+        if (!dialog) return false;
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutA(child_by_id(dialog, 10), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new desk"),
+        SendMessageTimeoutA(child_by_id(dialog, kGadgetCustomText), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new desk"),
                             SMTO_ABORTIFHUNG, 2000, &ignored);
-        click_window(child_by_id(dialog, 19));
+        click_window(child_by_id(dialog, kGadgetClose));
         return eventually([&] { return !IsWindow(dialog); }, 10000);
     }
     // What the label of a fresh start says.
