@@ -241,6 +241,11 @@ HWND NorvaneProcess::wait_label(int timeout_ms) {
     return label == previous ? label : 0;
 }
 
+std::string NorvaneProcess::label_text() {
+    HWND label = wait_label();
+    return label ? window_text(child_by_id(label, kLabelGadget)) : "<no label>";
+}
+
 bool NorvaneProcess::choose_menu_item(PopupMenuItem item) {
     HWND label = wait_label(5000);
     if (!label) return false;
@@ -278,6 +283,12 @@ HWND show_config_dialog(NorvaneProcess& norvane, const char** failed_step) {
     return dialog;
 }
 
+bool close_config_dialog(HWND dialog) {
+    if (!dialog) return false;
+    click_window(child_by_id(dialog, kGadgetClose));
+    return eventually([&] { return !IsWindow(dialog); }, 10000);
+}
+
 struct WindowSearch {
     DWORD process_id;
     const char* class_name;
@@ -296,6 +307,18 @@ std::vector<HWND> process_windows(DWORD process_id, const char* class_name) {
     WindowSearch search = {process_id, class_name, {}};
     EnumWindows(note_process_window, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+RECT rect_of(HWND window) {
+    RECT r = {0, 0, 0, 0};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+RECT work_area() {
+    RECT r = {0, 0, 0, 0};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+    return r;
 }
 
 std::string window_text(HWND window) {

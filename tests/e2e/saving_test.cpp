@@ -63,19 +63,13 @@ protected:
     // true once the dialog is gone.
     static bool save_new_desk(NorvaneProcess& norvane) {
         HWND dialog = open_config_dialog(norvane);
-        if (!dialog) return false;
         DWORD_PTR ignored = 0;
         SendMessageTimeoutA(child_by_id(dialog, kGadgetCustomText), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new desk"),
                             SMTO_ABORTIFHUNG, 2000, &ignored);
-        click_window(child_by_id(dialog, kGadgetClose));
-        return eventually([&] { return !IsWindow(dialog); }, 10000);
+        return close_config_dialog(dialog);
     }
     // What the label of a fresh start says.
-    static std::string next_start_label() {
-        NorvaneProcess next;
-        HWND label = next.wait_label();
-        return label ? window_text(child_by_id(label, kLabelGadget)) : "<no label>";
-    }
+    static std::string next_start_label() { return NorvaneProcess().label_text(); }
     static std::string label_with(const char* custom_text) {
         return std::string(" ") + custom_text + " " + registry_computer_name() + " ";
     }
