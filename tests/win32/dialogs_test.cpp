@@ -347,14 +347,11 @@ TEST_F(DialogsTest, AboutDialogWindowGadgetsTextAndLinkFont) {
     HFONT link_font = reinterpret_cast<HFONT>(SendMessageA(gadget(kGadgetLink), WM_GETFONT, 0, 0));
     ASSERT_TRUE(link_font);
     EXPECT_EQ(font_handle(kLinkFont), link_font);
-    LOGFONTA lf = {};
-    ASSERT_TRUE(GetObjectA(link_font, sizeof lf, &lf));
+    const LOGFONTA lf = described(link_font);
     EXPECT_STREQ("Arial", lf.lfFaceName);
     EXPECT_EQ(1, lf.lfUnderline);
     EXPECT_EQ(FW_NORMAL, lf.lfWeight);
-    HDC screen = GetDC(0);
-    EXPECT_EQ(-MulDiv(10, GetDeviceCaps(screen, LOGPIXELSY), 72), lf.lfHeight);
-    ReleaseDC(0, screen);
+    EXPECT_EQ(-MulDiv(10, display_pixels_per_inch(), 72), lf.lfHeight);
 
     // The link's caption and the About text fit their gadgets in the fonts they are shown in.
     RECT link_box;
@@ -427,12 +424,9 @@ TEST_F(DialogsTest, FontButtonTakesTheChoiceOnlyOnOk) {
 }
 
 TEST_F(DialogsTest, ApplyTakesOverTheDialogAndCloseAlsoSavesAndClosesIt) {
-    char directory[MAX_PATH];
-    GetTempPathA(sizeof directory, directory);
-    lstrcatA(directory, "norvane_dialogs");
-    CreateDirectoryA(directory, 0);
-    store_string(&app.windows_dir, directory);
-    const std::string file = std::string(directory) + "\\Norvane.ini";
+    const std::string directory = temp_folder("norvane-dialogs"), file = directory + "\\Norvane.ini";
+    CreateDirectoryA(directory.c_str(), 0);
+    store_string(&app.windows_dir, directory.c_str());
     DeleteFileA(file.c_str());
 
     set_settings("55|0|3|1|0|1|0||Tahoma|9");  // no autostart copy of the test program
@@ -465,5 +459,6 @@ TEST_F(DialogsTest, ApplyTakesOverTheDialogAndCloseAlsoSavesAndClosesIt) {
     EXPECT_STREQ("Rack 8", app.settings.AddToDisplay);
     EXPECT_EQ(settings_file_text("100|0|3|1|0|1|1|Rack 8|Tahoma|9"), read_file(file));
     DeleteFileA(file.c_str());
+    RemoveDirectoryA(directory.c_str());
     close_window(kLabelWindow);
 }

@@ -93,29 +93,31 @@ struct Pixels {
 const DWORD kChild = WS_CHILD | WS_VISIBLE;
 const DWORD kTab = WS_GROUP | WS_TABSTOP;
 
+// One of each kind, made under the number given, with what the platform must show of it.
+const struct GadgetKind {
+    std::function<HWND(int)> create;
+    const char* class_name;
+    DWORD style, extended_style;
+    const char* text;
+    bool default_font, checkable;
+} kKinds[] = {
+    {[](int n) { return create_frame_gadget(n, 5, 5, 100, 60, "Box"); }, "Button", kChild | WS_GROUP | BS_GROUPBOX, 0, "Box", true, false},
+    {[](int n) { return create_checkbox_gadget(n, 5, 70, 100, 15, "Check"); }, "Button", kChild | kTab | BS_AUTOCHECKBOX, 0, "Check", true, true},
+    {[](int n) { return create_text_gadget(n, 5, 90, 100, 15, "Plain"); }, "Static", kChild | WS_GROUP, 0, "Plain", true, false},
+    {[](int n) { return create_text_gadget(n, 5, 110, 100, 15, "Mid", SS_CENTER); }, "Static", kChild | WS_GROUP | SS_CENTER, 0, "Mid", true, false},
+    {[](int n) { return create_text_gadget(n, 5, 130, 100, 18, "Edge", kTextGadgetSunken); }, "Static", kChild | WS_GROUP, WS_EX_CLIENTEDGE, "Edge", true, false},
+    {[](int n) { return create_string_gadget(n, 5, 150, 100, 17, "typed"); }, "Edit", kChild | kTab | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, "typed", true, false},
+    {[](int n) { return create_option_gadget(n, 5, 170, 100, 15, "Pick"); }, "Button", kChild | kTab | BS_AUTORADIOBUTTON, 0, "Pick", true, true},
+    {[](int n) { return create_button_gadget(n, 5, 190, 60, 25, "&Apply"); }, "Button", kChild | kTab | BS_PUSHBUTTON, 0, "&Apply", true, false},
+    {[](int n) { return create_trackbar_gadget(n, 120, 5, 100, 25, 0, 10); }, "msctls_trackbar32", kChild | WS_TABSTOP, 0, "", false, false},
+    {[](int n) { return create_image_gadget(n, 120, 40, 30, 30, 0, WS_EX_CLIENTEDGE); }, "Static", kChild | SS_NOTIFY, WS_EX_CLIENTEDGE, "", false, false},
+    {[](int n) { return create_link_gadget(n, 120, 80, 100, 15, "website", 0); }, "Static", kChild, 0, "website", true, false},
+};
+
 TEST_F(Gadgets, EachKindIsItsStandardControlWithItsStylesTextAndState) {
-    struct {
-        std::function<HWND()> create;
-        const char* class_name;
-        DWORD style, extended_style;
-        const char* text;
-        bool default_font, checkable;
-    } cases[] = {
-        {[] { return create_frame_gadget(1, 5, 5, 100, 60, "Box"); }, "Button", kChild | WS_GROUP | BS_GROUPBOX, 0, "Box", true, false},
-        {[] { return create_checkbox_gadget(2, 5, 70, 100, 15, "Check"); }, "Button", kChild | kTab | BS_AUTOCHECKBOX, 0, "Check", true, true},
-        {[] { return create_text_gadget(3, 5, 90, 100, 15, "Plain"); }, "Static", kChild | WS_GROUP, 0, "Plain", true, false},
-        {[] { return create_text_gadget(4, 5, 110, 100, 15, "Mid", SS_CENTER); }, "Static", kChild | WS_GROUP | SS_CENTER, 0, "Mid", true, false},
-        {[] { return create_text_gadget(5, 5, 130, 100, 18, "Edge", kTextGadgetSunken); }, "Static", kChild | WS_GROUP, WS_EX_CLIENTEDGE, "Edge", true, false},
-        {[] { return create_string_gadget(6, 5, 150, 100, 17, "typed"); }, "Edit", kChild | kTab | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, "typed", true, false},
-        {[] { return create_option_gadget(7, 5, 170, 100, 15, "Pick"); }, "Button", kChild | kTab | BS_AUTORADIOBUTTON, 0, "Pick", true, true},
-        {[] { return create_button_gadget(8, 5, 190, 60, 25, "&Apply"); }, "Button", kChild | kTab | BS_PUSHBUTTON, 0, "&Apply", true, false},
-        {[] { return create_trackbar_gadget(9, 120, 5, 100, 25, 0, 10); }, "msctls_trackbar32", kChild | WS_TABSTOP, 0, "", false, false},
-        {[] { return create_image_gadget(10, 120, 40, 30, 30, 0, WS_EX_CLIENTEDGE); }, "Static", kChild | SS_NOTIFY, WS_EX_CLIENTEDGE, "", false, false},
-        {[] { return create_link_gadget(11, 120, 80, 100, 15, "website", 0); }, "Static", kChild, 0, "website", true, false},
-    };
     HFONT gui_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    for (const auto& c : cases) {
-        HWND control = c.create();
+    for (const GadgetKind& c : kKinds) {
+        HWND control = c.create(static_cast<int>(&c - kKinds) + 1);
         ASSERT_NE(nullptr, control);
         const int number = number_of(control);
         SCOPED_TRACE(number);
@@ -279,10 +281,8 @@ TEST_F(Gadgets, DisablingAndFocusAndTheStringGadgetsPostedFocusReports) {
     // The edit control's own notifications are sent at once; the focus reports are posted, so
     // they come once the focus has moved on, gained before lost.
     const SequenceStep focus_reports[] = {
-        {"edit", WM_SETFOCUS},
-        {"window", WM_COMMAND, kWparam, MAKEWPARAM(10, EN_SETFOCUS)},
-        {"edit", WM_KILLFOCUS},
-        {"window", WM_COMMAND, kWparam, MAKEWPARAM(10, EN_KILLFOCUS)},
+        {"edit", WM_SETFOCUS}, {"window", WM_COMMAND, kWparam, MAKEWPARAM(10, EN_SETFOCUS)},
+        {"edit", WM_KILLFOCUS}, {"window", WM_COMMAND, kWparam, MAKEWPARAM(10, EN_KILLFOCUS)},
         {"window", MSG_GADGET_EVENT, kBothParameters, 10, kGadgetFocusGained},
         {"window", MSG_GADGET_EVENT, kBothParameters, 10, kGadgetFocusLost},
     };
@@ -290,21 +290,14 @@ TEST_F(Gadgets, DisablingAndFocusAndTheStringGadgetsPostedFocusReports) {
 }
 
 TEST_F(Gadgets, DestroyingAControlFreesItsNumberForReuse) {
-    const std::function<HWND(int)> kinds[] = {
-        [](int n) { return create_frame_gadget(n, 0, 0, 50, 50, ""); },
-        [](int n) { return create_string_gadget(n, 0, 0, 50, 17, ""); },
-        [](int n) { return create_trackbar_gadget(n, 0, 0, 80, 20, 0, 5); },
-        [](int n) { return create_image_gadget(n, 0, 0, 10, 10, 0, 0); },
-        [](int n) { return create_link_gadget(n, 0, 0, 50, 15, "l", 0); },
-    };
-    for (const auto& create : kinds) {
-        HWND old_control = create(12);
-        HWND control = create(12);  // the same number again replaces the control
+    for (const GadgetKind& kind : kKinds) {
+        HWND old_control = kind.create(12);
+        HWND control = kind.create(12);  // the same number again replaces the control
         EXPECT_FALSE(IsWindow(old_control));
         EXPECT_EQ(control, gadget_handle(12));
         DestroyWindow(control);
         EXPECT_EQ(nullptr, find_object(&gadget_table, 12));
-        create(12);
+        kind.create(12);
         free_gadget(12);
         EXPECT_EQ(nullptr, gadget_handle(12));
     }

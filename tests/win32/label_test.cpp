@@ -97,12 +97,9 @@ TEST_F(Label, TheLabelFontFollowsTheSettingsAndSizeZeroMeasuresWithTheDefaultHei
     store_string(&app.settings.FontName, "Courier New");
     app.settings.FontSize = 12;
     render_label();
-    LOGFONTA font = {};
-    ASSERT_TRUE(GetObjectA(font_handle(kLabelFont), sizeof font, &font));
+    const LOGFONTA font = described(font_handle(kLabelFont));
     EXPECT_STREQ("Courier New", font.lfFaceName);
-    HDC screen = GetDC(0);
-    EXPECT_EQ(-MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 72), font.lfHeight);
-    ReleaseDC(0, screen);
+    EXPECT_EQ(-MulDiv(12, display_pixels_per_inch(), 72), font.lfHeight);
 
     app.settings.FontSize = 0;
     render_label();

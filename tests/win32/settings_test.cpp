@@ -24,12 +24,6 @@ namespace {
 const char kDefaultSummary[] = "100|0|4|1|0|0|0||Arial|8";
 const std::string kDefaultFile = settings_file_text(kDefaultSummary);
 
-std::string temp_folder(const char* name) {
-    char base[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, base);
-    return std::string(base) + name + "-" + std::to_string(GetCurrentProcessId());
-}
-
 void write_file(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
     ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
@@ -479,14 +473,12 @@ struct SaveScenario {
     bool folder_closed;
 };
 
+const PreferencesFileCalls kCountedCalls = {counted_create_file, counted_attributes, counted_size,
+                                            counted_read,        counted_write,      counted_cut,
+                                            counted_flush,       counted_close,      counted_delete};
+
 class SaveFaultTest : public SettingsFileTest {
 protected:
-    static PreferencesFileCalls counted_calls() {
-        const PreferencesFileCalls counted = {counted_create_file, counted_attributes, counted_size,
-                                              counted_read,        counted_write,      counted_cut,
-                                              counted_flush,       counted_close,      counted_delete};
-        return counted;
-    }
     void SetUp() override {
         SettingsFileTest::SetUp();
         system_calls = preferences_file_calls;
@@ -510,7 +502,7 @@ protected:
         settings_file = path_;
         settings_writer = INVALID_HANDLE_VALUE;
         calls_seen.clear();
-        preferences_file_calls = counted_calls();
+        preferences_file_calls = kCountedCalls;
         save_settings();
         preferences_file_calls = system_calls;
         return load_summary();
@@ -614,7 +606,7 @@ TEST_F(SaveFaultTest, FullDiskKeepsTheOldTextOrFitsTheNewOne) {
     prepare(s);
     write_file(path_, shorter);
     injection = full;
-    preferences_file_calls = counted_calls();
+    preferences_file_calls = kCountedCalls;
     save_settings();
     preferences_file_calls = system_calls;
     EXPECT_EQ(shorter, read_file(path_)) << "the longer new text is undone";

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <sstream>
 #include <vector>
 
@@ -69,6 +70,19 @@ void* replace_import(const char* function_name, void* replacement) {
     return 0;
 }
 
+LOGFONTA described(HFONT font) {
+    LOGFONTA lf = {};
+    GetObjectA(font, sizeof lf, &lf);
+    return lf;
+}
+
+int display_pixels_per_inch() {
+    HDC screen = CreateDCA("DISPLAY", 0, 0, 0);
+    const int ppi = GetDeviceCaps(screen, LOGPIXELSY);
+    DeleteDC(screen);
+    return ppi;
+}
+
 std::string class_of(HWND window) {
     char name[64] = "";
     GetClassNameA(window, name, sizeof name);
@@ -79,6 +93,12 @@ std::string text_of(HWND window) {
     char text[512] = "";
     GetWindowTextA(window, text, sizeof text);
     return text;
+}
+
+std::string temp_folder(const char* name) {
+    char base[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, base);
+    return std::string(base) + name + "-" + std::to_string(GetCurrentProcessId());
 }
 
 std::string read_file(const std::string& path) {
@@ -94,9 +114,10 @@ std::string read_file(const std::string& path) {
 namespace {
 // The line's ten values, one per row of the settings table.
 std::vector<std::string> setting_values(const std::string& line) {
-    std::vector<std::string> values;
-    std::istringstream in(line);
-    for (std::string value; values.size() < kSettingCount && std::getline(in, value, '|');) values.push_back(value);
+    std::vector<std::string> values(1);
+    for (char c : line) {
+        if (c == '|') values.emplace_back(); else values.back() += c;
+    }
     values.resize(kSettingCount);
     return values;
 }
@@ -130,72 +151,68 @@ std::string settings_file_text(const std::string& line) {
 namespace {
 SequenceRecorder* recorder;
 
+void note(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (!recorder || std::count(recorder->messages.begin(), recorder->messages.end(), message) == 0) return;
+    for (const auto& named : recorder->windows)
+        if (named.first == window) recorder->steps.push_back({named.second, message, kBothParameters, wparam, lparam});
+}
+
 LRESULT CALLBACK record_sent(int code, WPARAM wparam, LPARAM lparam) {
     const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lparam);
-    if (code == HC_ACTION && recorder) recorder->note(sent->hwnd, sent->message, sent->wParam, sent->lParam);
+    if (code == HC_ACTION) note(sent->hwnd, sent->message, sent->wParam, sent->lParam);
     return CallNextHookEx(0, code, wparam, lparam);
 }
 
 LRESULT CALLBACK record_taken(int code, WPARAM removal, LPARAM lparam) {
     const MSG* taken = reinterpret_cast<const MSG*>(lparam);
-    if (code == HC_ACTION && removal == PM_REMOVE && recorder) recorder->note(taken->hwnd, taken->message, taken->wParam, taken->lParam);
+    if (code == HC_ACTION && removal == PM_REMOVE) note(taken->hwnd, taken->message, taken->wParam, taken->lParam);
     return CallNextHookEx(0, code, removal, lparam);
 }
 
-std::string step_text(const SequenceStep& s, int compared) {
+bool same_step(const SequenceStep& recorded, const SequenceStep& expected) {
+    return strcmp(expected.window, recorded.window) == 0 && expected.code == recorded.code &&
+           (!(expected.compared & kWparam) || expected.wparam == recorded.wparam) &&
+           (!(expected.compared & kLparam) || expected.lparam == recorded.lparam);
+}
+
+// Polls give event codes and message numbers, shown in decimal; messages in hexadecimal.
+std::string step_text(const SequenceStep& s) {
     std::ostringstream out;
-    const bool poll = strcmp(s.window, "poll") == 0;
     out << std::showbase << s.window << " ";
-    if (poll) out << s.code << " (";
-    out << std::hex << s.code << (poll ? ")" : "");
-    if (compared & kWparam) out << " wparam " << s.wparam;
-    if (compared & kLparam) out << " lparam " << s.lparam;
-    return out.str();
+    if (strcmp(s.window, "poll") == 0) out << s.code << " (";
+    out << std::hex << s.code << (strcmp(s.window, "poll") == 0 ? ")" : "");
+    if (s.compared & kWparam) out << " wparam " << s.wparam;
+    if (s.compared & kLparam) out << " lparam " << s.lparam;
+    return out.str() + "\n";
 }
 }  // namespace
 
-SequenceRecorder::SequenceRecorder(const std::vector<std::pair<HWND, const char*>>& windows,
-                                   const std::vector<UINT>& messages)
-    : windows_(windows), messages_(messages) {
+SequenceRecorder::SequenceRecorder(std::vector<std::pair<HWND, const char*>> named, std::vector<UINT> watched)
+    : windows(named), messages(watched) {
     recorder = this;
-    sent_hook_ = SetWindowsHookExA(WH_CALLWNDPROC, record_sent, 0, GetCurrentThreadId());
-    taken_hook_ = SetWindowsHookExA(WH_GETMESSAGE, record_taken, 0, GetCurrentThreadId());
+    hooks[0] = SetWindowsHookExA(WH_CALLWNDPROC, record_sent, 0, GetCurrentThreadId());
+    hooks[1] = SetWindowsHookExA(WH_GETMESSAGE, record_taken, 0, GetCurrentThreadId());
 }
 
 SequenceRecorder::~SequenceRecorder() {
-    UnhookWindowsHookEx(sent_hook_);
-    UnhookWindowsHookEx(taken_hook_);
+    for (HHOOK hook : hooks) UnhookWindowsHookEx(hook);
     recorder = 0;
 }
 
 int SequenceRecorder::poll() {
     const int result = wait_event();
-    steps_.push_back({"poll", static_cast<UINT>(result), kBothParameters, static_cast<WPARAM>(event_window()),
-                      static_cast<LPARAM>(event_state.event_object)});
+    steps.push_back({"poll", static_cast<UINT>(result), kBothParameters, static_cast<WPARAM>(event_window()),
+                     static_cast<LPARAM>(event_state.event_object)});
     return result;
 }
 
-void SequenceRecorder::note(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    bool watched = false;
-    for (UINT m : messages_) watched |= m == message;
-    for (const auto& named : windows_) {
-        if (watched && named.first == window) steps_.push_back({named.second, message, kBothParameters, wparam, lparam});
-    }
-}
-
-void check_sequence(const char* file, int line, const std::vector<SequenceStep>& recorded,
-                    const SequenceStep* expected, size_t count) {
-    bool same = recorded.size() == count;
-    for (size_t i = 0; same && i < count; ++i) {
-        const SequenceStep& e = expected[i];
-        const SequenceStep& r = recorded[i];
-        same = strcmp(e.window, r.window) == 0 && e.code == r.code && (!(e.compared & kWparam) || e.wparam == r.wparam) &&
-               (!(e.compared & kLparam) || e.lparam == r.lparam);
-    }
-    if (same) return;
+void check_sequence(const char* file, int line, const SequenceRecorder& recorder, const SequenceStep* expected,
+                    size_t count) {
+    const std::vector<SequenceStep>& recorded = recorder.steps;
+    if (recorded.size() == count && std::equal(recorded.begin(), recorded.end(), expected, same_step)) return;
     std::string text = "expected:\n";
-    for (size_t i = 0; i < count; ++i) text += "  " + step_text(expected[i], expected[i].compared) + "\n";
+    for (size_t i = 0; i < count; ++i) text += "  " + step_text(expected[i]);
     text += "recorded:\n";
-    for (const SequenceStep& r : recorded) text += "  " + step_text(r, kBothParameters) + "\n";
+    for (const SequenceStep& r : recorded) text += "  " + step_text(r);
     ADD_FAILURE_AT(file, line) << text;
 }

@@ -23,8 +23,13 @@ void settle_events();
 // this executable's own import table follow: the system's DLLs keep calling the real function.
 void* replace_import(const char* function_name, void* replacement);
 
+// A font's description (all zero for no font), and the display's pixels per logical inch.
+LOGFONTA described(HFONT font);
+int display_pixels_per_inch();
 std::string class_of(HWND window);
 std::string text_of(HWND window);
+// A folder of this process's own below the temporary folder (not made here).
+std::string temp_folder(const char* name);
 // A file's bytes, or "<missing>".
 std::string read_file(const std::string& path);
 
@@ -35,40 +40,27 @@ void set_settings(const std::string& line);
 std::string settings_summary();
 std::string settings_file_text(const std::string& line);
 
-// One step of a recorded order: a message that reached one of the watched windows (sent to it,
-// or taken from the queue for it), or a poll's result, whose window is "poll", with the event's
-// window number as wparam and its object as lparam. An expected step compares the parameters
-// named in `compared` only.
-enum ComparedParameters { kCodeOnly = 0, kWparam = 1, kLparam = 2, kBothParameters = 3 };
-struct SequenceStep {
-    const char* window;
-    UINT code;
-    int compared;
-    WPARAM wparam;
-    LPARAM lparam;
-};
+// One step of a recorded order: a message one of the named windows received (sent to it, or
+// taken from the queue for it), or a poll's result, named "poll", with the event's window
+// number as wparam and its object as lparam. Expected steps compare the parameters named only.
+enum { kWparam = 1, kLparam = 2, kBothParameters = 3 };
+struct SequenceStep { const char* window; UINT code; int compared; WPARAM wparam; LPARAM lparam; };
 
-// While it lives, records the given messages as the named windows receive them, and the polls
-// made through it. One recorder at a time.
-class SequenceRecorder {
-public:
-    SequenceRecorder(const std::vector<std::pair<HWND, const char*>>& windows, const std::vector<UINT>& messages);
+// While it lives, records the listed messages of the named windows, and the polls made through
+// it. One recorder at a time.
+struct SequenceRecorder {
+    SequenceRecorder(std::vector<std::pair<HWND, const char*>> windows, std::vector<UINT> messages);
     ~SequenceRecorder();
     int poll();  // wait_event, recorded
-    void note(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-    const std::vector<SequenceStep>& steps() const { return steps_; }
-
-private:
-    std::vector<std::pair<HWND, const char*>> windows_;
-    std::vector<UINT> messages_;
-    std::vector<SequenceStep> steps_;
-    HHOOK sent_hook_;
-    HHOOK taken_hook_;
+    std::vector<std::pair<HWND, const char*>> windows;
+    std::vector<UINT> messages;
+    std::vector<SequenceStep> steps;
+    HHOOK hooks[2];
 };
 
 // Compares a recording with an expected table (an array); a mismatch, reported at the caller's
 // line, prints both orders.
-void check_sequence(const char* file, int line, const std::vector<SequenceStep>& recorded,
-                    const SequenceStep* expected, size_t count);
+void check_sequence(const char* file, int line, const SequenceRecorder& recorder, const SequenceStep* expected,
+                    size_t count);
 #define expect_sequence(recorder, table) \
-    check_sequence(__FILE__, __LINE__, (recorder).steps(), table, sizeof(table) / sizeof((table)[0]))
+    check_sequence(__FILE__, __LINE__, recorder, table, sizeof(table) / sizeof(*(table)))

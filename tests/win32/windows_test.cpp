@@ -205,19 +205,12 @@ TEST_F(Windows, AnEventLeftPendingGoesFirstAndHoldsTheNextMessageBackOnePoll) {
     for (int i = 0; i < 2; ++i) recorder.poll();
     PostMessageA(label, WM_SIZE, 0, 0);
     for (int i = 0; i < 2; ++i) recorder.poll();
+    // An empty queue leaves the pending event alone; a resize sends WM_SIZE outside a poll; an
+    // event stored while handling the message itself takes the message's place.
     const SequenceStep held_back[] = {
-        {"poll", 0},  // an empty queue leaves the pending event alone
-        {"label", WM_USER + 7},
-        {"poll", EventMoveWindow, kWparam, 3},
-        {"poll", WM_USER + 7},
-        {"poll", 0},
-        {"label", WM_SIZE},  // sent while resizing, outside a poll
-        {"label", WM_USER + 7},
-        {"poll", EventSizeWindow, kWparam, 3},
-        {"poll", WM_USER + 7},
-        {"label", WM_SIZE},  // an event stored while handling the message itself takes its place
-        {"poll", EventSizeWindow, kWparam, 3},
-        {"poll", 0},
+        {"poll", 0}, {"label", WM_USER + 7}, {"poll", EventMoveWindow, kWparam, 3}, {"poll", WM_USER + 7}, {"poll", 0},
+        {"label", WM_SIZE}, {"label", WM_USER + 7}, {"poll", EventSizeWindow, kWparam, 3}, {"poll", WM_USER + 7},
+        {"label", WM_SIZE}, {"poll", EventSizeWindow, kWparam, 3}, {"poll", 0},
     };
     expect_sequence(recorder, held_back);
 }
