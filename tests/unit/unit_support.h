@@ -15,13 +15,6 @@ inline void start_host_runtime() {
     init_string_scratch();
 }
 
-inline void stop_host_runtime() {
-    heap_destroy(object_list_heap);
-    heap_destroy(runtime_heap);
-    object_list_heap = runtime_heap = 0;
-    scratch_position = 0;
-}
-
 // A PreferenceSink that appends the bytes to the std::string given as its context.
 inline void collect(void* context, const char* bytes, unsigned length) {
     static_cast<std::string*>(context)->append(bytes, length);
@@ -30,5 +23,10 @@ inline void collect(void* context, const char* bytes, unsigned length) {
 class RuntimeTest : public ::testing::Test {
 protected:
     void SetUp() override { start_host_runtime(); }
-    void TearDown() override { stop_host_runtime(); }
+    void TearDown() override {
+        heap_destroy(object_list_heap);
+        heap_destroy(runtime_heap);
+        object_list_heap = runtime_heap = 0;
+        scratch_position = 0;
+    }
 };
