@@ -94,7 +94,7 @@ double start_up_ms(const std::string& path) {
 }
 
 void init_runtime_for_rendering() {
-    runtime_heap = heap_create(4000);
+    runtime_heap = heap_create(kRuntimeHeapSize);
     init_runtime(GetModuleHandleA(0));
     app.settings.TransAmount = 100;
     app.settings.LabelPos = 4;

@@ -11,6 +11,7 @@
 #include "identity/os_family.h"
 #include "label/label.h"
 #include "resource.h"
+#include "runtime/base/heap.h"
 #include "runtime/graphics/drawing.h"
 #include "runtime/graphics/fonts.h"
 #include "runtime/graphics/images.h"
@@ -19,11 +20,6 @@
 #include "runtime/gui/window_events.h"
 #include "settings/preferences.h"
 #include "settings/settings.h"
-
-namespace {
-const int kObjectListHeapSize = 1024;
-const int kRuntimeHeapSize = 4000;
-}  // namespace
 
 void init_runtime(HINSTANCE instance) {
     init_drawing();
@@ -64,6 +60,7 @@ void read_network_address() {
     lookup_host_addresses();
     store_temp_string(&app.identity.ip_address, format_ipv4(next_host_address()));
 }
+}  // namespace
 
 void build_popup_menu() {
     if (!create_popup_menu(kPopupMenu)) return;
@@ -73,7 +70,6 @@ void build_popup_menu() {
     add_menu_separator();
     add_menu_item(kMenuExit, "Exit");
 }
-}  // namespace
 
 int program_main(HINSTANCE instance, HINSTANCE, char*, int) {
     AppState zero = {};

@@ -9,6 +9,8 @@ int program_main(HINSTANCE instance, HINSTANCE previous, char* command_line, int
 void main_loop();
 // Reads the desktop work area into AppState.
 void read_work_area();
+// The label's popup menu: Config, About and Exit, with a separator between each two.
+void build_popup_menu();
 void fill_config_dialog();
 void shutdown_runtime();
 void end_program();

@@ -17,7 +17,6 @@ struct GadgetLayout {
     unsigned long flags;
 };
 
-const unsigned long kSunkenText = 0x20000;
 const int kTransparencyMinimum = 10;
 const int kTransparencyMaximum = 100;
 
@@ -44,7 +43,7 @@ const GadgetLayout kLayout[] = {
     {kGadgetClose, KindButton, "&Close", 154, 220, 60, 25, 0},
     {kGadgetApply, KindButton, "&Apply", 84, 220, 60, 25, 0},
     {kGadgetFont, KindButton, "&Font", 20, 175, 40, 20, 0},
-    {kGadgetFontText, KindText, "", 65, 177, 210, 18, kSunkenText},
+    {kGadgetFontText, KindText, "", 65, 177, 210, 18, kTextGadgetSunken},
 };
 
 void create_gadget(const GadgetLayout& g) {

@@ -9,6 +9,7 @@
 #include "runtime/gui/gadgets.h"
 #include "settings/autostart.h"
 #include "settings/preferences.h"
+#include "settings/settings_table.h"
 
 namespace {
 const char kSettingsFileName[] = "\\Norvane.ini";
@@ -26,16 +27,10 @@ void load_settings() {
     open_preferences(path);
     scratch_rewind(path);
     Settings& s = app.settings;
-    s.TransAmount = read_preference_number("TransAmount", 100);
-    s.AutoStart = read_preference_number("AutoStart", 0);
-    s.LabelPos = read_preference_number("LabelPos", 4);
-    s.ShowComputerName = read_preference_number("ShowComputerName", 1);
-    s.ShowDomainName = read_preference_number("ShowDomainName", 0);
-    s.ShowUserID = read_preference_number("ShowUserID", 0);
-    s.ShowIP = read_preference_number("ShowIP", 0);
-    store_temp_string(&s.AddToDisplay, read_preference_text("AddToDisplay", 0));
-    store_temp_string(&s.FontName, read_preference_text("FontName", "Arial"));
-    s.FontSize = read_preference_number("FontSize", 8);
+    for (const SettingRow& row : kSettingRows) {
+        if (row.text) store_temp_string(&(s.*row.text), read_preference_text(row.key, row.default_text));
+        else s.*row.number = read_preference_number(row.key, row.default_number);
+    }
     close_preferences();
 }
 
@@ -59,15 +54,9 @@ void save_settings() {
     create_preferences(path);
     scratch_rewind(path);
     const Settings& s = app.settings;
-    write_preference_number("TransAmount", s.TransAmount);
-    write_preference_number("AutoStart", s.AutoStart);
-    write_preference_number("LabelPos", s.LabelPos);
-    write_preference_number("ShowComputerName", s.ShowComputerName);
-    write_preference_number("ShowDomainName", s.ShowDomainName);
-    write_preference_number("ShowUserID", s.ShowUserID);
-    write_preference_number("ShowIP", s.ShowIP);
-    write_preference_text("AddToDisplay", s.AddToDisplay);
-    write_preference_text("FontName", s.FontName);
-    write_preference_number("FontSize", s.FontSize);
+    for (const SettingRow& row : kSettingRows) {
+        if (row.text) write_preference_text(row.key, s.*row.text);
+        else write_preference_number(row.key, s.*row.number);
+    }
     close_preferences();
 }

@@ -1,5 +1,5 @@
-// The ten persisted options, their defaults, and their load, apply and save through the
-// preferences file Norvane.ini in the Windows directory.
+// The ten persisted options and their load, apply and save through the preferences file
+// Norvane.ini in the Windows directory; their keys and defaults are in settings_table.h.
 #pragma once
 
 #include "runtime/base/strings.h"

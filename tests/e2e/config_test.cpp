@@ -11,39 +11,6 @@
 #include "driver.h"
 
 namespace {
-struct GadgetRow {
-    int number;
-    const char* class_name;
-    const char* text;
-    int x, y, width, height;
-};
-
-// Every gadget of the dialog, as the user finds it.
-const GadgetRow kGadgets[] = {
-    {1, "Button", "", 10, 5, 273, 205},
-    {2, "Button", "Computer name", 25, 42, 110, 15},
-    {3, "Button", "Domain name", 25, 61, 110, 15},
-    {4, "Button", "Users logon ID", 25, 80, 110, 15},
-    {5, "Button", "Primary IP address", 25, 99, 110, 15},
-    {6, "msctls_trackbar32", "", 160, 117, 91, 20},
-    {7, "Static", "Set transparency level:", 165, 102, 113, 15},
-    {8, "Static", "Off", 250, 119, 23, 15},
-    {9, "Static", "Text (added first on label)", 25, 124, 125, 15},
-    {10, "Edit", "", 27, 139, 116, 17},
-    {11, "Button", "Start automatically", 165, 149, 106, 15},
-    {12, "Static", "Label position:", 165, 23, 85, 15},
-    {13, "Button", "", 167, 33, 96, 60},
-    {14, "Button", "", 171, 43, 15, 15},
-    {15, "Button", "", 171, 74, 15, 15},
-    {16, "Button", "", 244, 43, 15, 15},
-    {17, "Button", "", 244, 74, 15, 15},
-    {18, "Button", "Add To Display", 20, 20, 135, 145},
-    {19, "Button", "&Close", 154, 220, 60, 25},
-    {20, "Button", "&Apply", 84, 220, 60, 25},
-    {21, "Button", "&Font", 20, 175, 40, 20},
-    {22, "Static", " Arial, Size: 8", 65, 177, 210, 18},
-};
-
 const char kSavedAfterTheRoad[] =
     "TransAmount = 10\r\nAutoStart = 0\r\nLabelPos = 1\r\nShowComputerName = 1\r\n"
     "ShowDomainName = 0\r\nShowUserID = 0\r\nShowIP = 1\r\nAddToDisplay = Desk 4\r\n"
@@ -53,13 +20,6 @@ LRESULT ask(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
     DWORD_PTR result = 0;
     SendMessageTimeoutA(window, message, wparam, lparam, SMTO_ABORTIFHUNG, 2000, &result);
     return static_cast<LRESULT>(result);
-}
-
-RECT client_rect_in_parent(HWND child) {
-    RECT r;
-    GetWindowRect(child, &r);
-    MapWindowPoints(0, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    return r;
 }
 
 HWND focus_of(HWND window) {
@@ -80,132 +40,71 @@ protected:
         remove_settings();
         set_windows_version("");
     }
-    HWND open_dialog(NorvaneProcess& norvane) {
-        EXPECT_TRUE(norvane.wait_label());
-        EXPECT_TRUE(norvane.choose_menu_item(kMenuConfig));
-        HWND dialog = norvane.wait_window(window_class(kConfigWindow).c_str(), "Norvane Configuration");
-        if (dialog) eventually([&] { return child_by_id(dialog, 22) != 0; });
-        settle(200);
-        return dialog;
-    }
-    static std::string label_text(NorvaneProcess& norvane) {
-        HWND label = norvane.wait_label();
-        return label ? window_text(child_by_id(label, kLabelGadget)) : "";
-    }
 };
 
 TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
     NorvaneProcess norvane;
-    HWND dialog = open_dialog(norvane);
+    HWND dialog = open_config_dialog(norvane);
     ASSERT_TRUE(dialog);
 
-    // The window: centred, 300 x 255 inside, a caption without a close box.
-    RECT client, outer;
-    GetClientRect(dialog, &client);
-    GetWindowRect(dialog, &outer);
-    EXPECT_EQ(300, client.right);
-    EXPECT_EQ(255, client.bottom);
-    // Centred by halving the screen and the window separately, whatever this Wine's frame adds.
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - (outer.right - outer.left) / 2, outer.left);
-    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - (outer.bottom - outer.top) / 2, outer.top);
-    const LONG style = GetWindowLongA(dialog, GWL_STYLE);
-    EXPECT_EQ(static_cast<LONG>(WS_CAPTION), style & WS_CAPTION);
-    EXPECT_FALSE(style & WS_SYSMENU);
-
-    for (const GadgetRow& g : kGadgets) {
-        HWND gadget = child_by_id(dialog, g.number);
-        ASSERT_TRUE(gadget) << "gadget " << g.number;
-        EXPECT_EQ(0, _stricmp(g.class_name, class_of(gadget).c_str())) << "gadget " << g.number;
-        if (g.number != 6) EXPECT_EQ(g.text, window_text(gadget)) << "gadget " << g.number;
-        const RECT r = client_rect_in_parent(gadget);
-        EXPECT_EQ(g.x, r.left) << "gadget " << g.number;
-        EXPECT_EQ(g.y, r.top) << "gadget " << g.number;
-        EXPECT_EQ(g.width, r.right - r.left) << "gadget " << g.number;
-        EXPECT_EQ(g.height, r.bottom - r.top) << "gadget " << g.number;
-        EXPECT_TRUE(IsWindowEnabled(gadget)) << "gadget " << g.number;
-    }
-    // Filled from the defaults.
-    HWND trackbar = child_by_id(dialog, 6);
+    // Every gadget is there and usable (their layout is checked in-process), filled from the
+    // defaults of a first start.
+    for (int n = kGadgetOuterFrame; n <= kGadgetFontText; ++n)
+        EXPECT_TRUE(child_by_id(dialog, n) && IsWindowEnabled(child_by_id(dialog, n))) << "gadget " << n;
+    EXPECT_EQ("Off", window_text(child_by_id(dialog, kGadgetTransValue)));
+    EXPECT_EQ(" Arial, Size: 8", window_text(child_by_id(dialog, kGadgetFontText)));
+    HWND trackbar = child_by_id(dialog, kGadgetTrackbar);
     EXPECT_EQ(100, ask(trackbar, TBM_GETPOS));
-    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, 2), BM_GETCHECK));
+    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, kGadgetShowComputerName), BM_GETCHECK));
     for (int n : {3, 4, 5, 11, 14, 15, 16})
         EXPECT_EQ(BST_UNCHECKED, ask(child_by_id(dialog, n), BM_GETCHECK)) << "gadget " << n;
-    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, 17), BM_GETCHECK));
+    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, kGadgetBottomRight), BM_GETCHECK));
 
-    HWND label = norvane.wait_label();
-    RECT label_before;
-    GetWindowRect(label, &label_before);
-    const std::string text_before = label_text(norvane);
+    const RECT label_before = rect_of(norvane.wait_label());
+    const std::string text_before = norvane.label_text();
 
     // The trackbar by keyboard: the value text follows at once, the label does not.
     click_window(trackbar);
     press_key(VK_END);
-    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, 8)) == "Off"; }));
+    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, kGadgetTransValue)) == "Off"; }));
     press_key(VK_LEFT);
-    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, 8)) == "99%"; }));
+    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, kGadgetTransValue)) == "99%"; }));
     press_key(VK_HOME);
-    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, 8)) == "10%"; }));
+    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, kGadgetTransValue)) == "10%"; }));
     EXPECT_FALSE(GetWindowLongA(norvane.wait_label(), GWL_EXSTYLE) & WS_EX_LAYERED);
 
     // A corner, the address and a custom text: nothing changes yet.
-    click_window(child_by_id(dialog, 14));
-    click_window(child_by_id(dialog, 5));
-    click_window(child_by_id(dialog, 10));
+    click_window(child_by_id(dialog, kGadgetTopLeft));
+    click_window(child_by_id(dialog, kGadgetShowIP));
+    click_window(child_by_id(dialog, kGadgetCustomText));
     type_text("Desk 4");
-    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, 10)) == "Desk 4"; }));
+    EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, kGadgetCustomText)) == "Desk 4"; }));
     settle(300);
-    RECT label_now;
-    GetWindowRect(norvane.wait_label(), &label_now);
+    const RECT label_now = rect_of(norvane.wait_label());
     EXPECT_EQ(label_before.left, label_now.left);
     EXPECT_EQ(label_before.top, label_now.top);
-    EXPECT_EQ(text_before, label_text(norvane));
+    EXPECT_EQ(text_before, norvane.label_text());
 
     // Apply: the label changes, the file does not, the focus rests on the outer frame.
-    click_window(child_by_id(dialog, 20));
-    EXPECT_TRUE(eventually([&] { return label_text(norvane).compare(0, 8, " Desk 4 ") == 0; }));
-    label = norvane.wait_label();
-    RECT r;
-    GetWindowRect(label, &r);
-    EXPECT_EQ(0, r.left);
-    EXPECT_EQ(0, r.top);
+    click_window(child_by_id(dialog, kGadgetApply));
+    EXPECT_TRUE(eventually([&] { return norvane.label_text().compare(0, 8, " Desk 4 ") == 0; }));
+    HWND label = norvane.wait_label();
+    EXPECT_EQ(0, rect_of(label).left);
+    EXPECT_EQ(0, rect_of(label).top);
     BYTE alpha = 0;
     EXPECT_TRUE(GetLayeredWindowAttributes(label, 0, &alpha, 0));
     EXPECT_EQ(25, alpha);
-    const std::string shown = label_text(norvane);
+    const std::string shown = norvane.label_text();
     EXPECT_EQ(" Desk 4 " + registry_computer_name() + " ", shown.substr(0, 9 + registry_computer_name().size()));
-    EXPECT_TRUE(eventually([&] { return focus_of(dialog) == child_by_id(dialog, 1); }));
+    EXPECT_TRUE(eventually([&] { return focus_of(dialog) == child_by_id(dialog, kGadgetOuterFrame); }));
     std::string bytes;
     EXPECT_FALSE(read_file(settings_path(), &bytes));
 
     // Close: the ten lines, in order, and the dialog is gone.
-    click_window(child_by_id(dialog, 19));
-    EXPECT_TRUE(eventually([&] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(close_config_dialog(dialog));
     ASSERT_TRUE(eventually([&] { return read_file(settings_path(), &bytes) && bytes.size() > 100; }));
     EXPECT_EQ(kSavedAfterTheRoad, bytes);
     EXPECT_TRUE(norvane.running());
-}
-
-TEST_F(Config, ReopeningKeepsTrackbarCornerButNotCheckboxesAndText) {
-    NorvaneProcess norvane;
-    HWND dialog = open_dialog(norvane);
-    ASSERT_TRUE(dialog);
-    click_window(child_by_id(dialog, 6));
-    press_key(VK_HOME);
-    click_window(child_by_id(dialog, 15));
-    click_window(child_by_id(dialog, 3));
-    click_window(child_by_id(dialog, 10));
-    type_text("x");
-    settle(300);
-
-    dialog = open_dialog(norvane);
-    ASSERT_TRUE(dialog);
-    EXPECT_EQ(1u, process_windows(norvane.id(), window_class(kConfigWindow).c_str()).size());
-    EXPECT_EQ(10, ask(child_by_id(dialog, 6), TBM_GETPOS));
-    EXPECT_EQ("10%", window_text(child_by_id(dialog, 8)));
-    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, 15), BM_GETCHECK));
-    EXPECT_EQ(BST_UNCHECKED, ask(child_by_id(dialog, 17), BM_GETCHECK));
-    EXPECT_EQ(BST_UNCHECKED, ask(child_by_id(dialog, 3), BM_GETCHECK));
-    EXPECT_EQ("", window_text(child_by_id(dialog, 10)));
 }
 
 TEST_F(Config, OpensFilledFromTheSettingsFile) {
@@ -213,15 +112,15 @@ TEST_F(Config, OpensFilledFromTheSettingsFile) {
                "TransAmount = 5\r\nLabelPos = 3\r\nShowComputerName = 0\r\nShowUserID = 1\r\n"
                "AutoStart = 0\r\nAddToDisplay = Lab\r\nFontName = Courier New\r\nFontSize = 12\r\n");
     NorvaneProcess norvane;
-    HWND dialog = open_dialog(norvane);
+    HWND dialog = open_config_dialog(norvane);
     ASSERT_TRUE(dialog);
-    EXPECT_EQ(10, ask(child_by_id(dialog, 6), TBM_GETPOS));  // below the range: at its minimum
-    EXPECT_EQ("5%", window_text(child_by_id(dialog, 8)));
-    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, 15), BM_GETCHECK));
-    EXPECT_EQ(BST_UNCHECKED, ask(child_by_id(dialog, 2), BM_GETCHECK));
-    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, 4), BM_GETCHECK));
-    EXPECT_EQ("Lab", window_text(child_by_id(dialog, 10)));
-    EXPECT_EQ(" Courier New, Size: 12", window_text(child_by_id(dialog, 22)));
+    EXPECT_EQ(10, ask(child_by_id(dialog, kGadgetTrackbar), TBM_GETPOS));  // below the range: at its minimum
+    EXPECT_EQ("5%", window_text(child_by_id(dialog, kGadgetTransValue)));
+    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, kGadgetBottomLeft), BM_GETCHECK));
+    EXPECT_EQ(BST_UNCHECKED, ask(child_by_id(dialog, kGadgetShowComputerName), BM_GETCHECK));
+    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, kGadgetShowUserID), BM_GETCHECK));
+    EXPECT_EQ("Lab", window_text(child_by_id(dialog, kGadgetCustomText)));
+    EXPECT_EQ(" Courier New, Size: 12", window_text(child_by_id(dialog, kGadgetFontText)));
 }
 
 TEST_F(Config, WindowsVersionDecidesWhichGadgetsAreGreyed) {
@@ -235,7 +134,7 @@ TEST_F(Config, WindowsVersionDecidesWhichGadgetsAreGreyed) {
     for (const Row& row : rows) {
         set_windows_version(row.version);
         NorvaneProcess norvane;
-        HWND dialog = open_dialog(norvane);
+        HWND dialog = open_config_dialog(norvane);
         ASSERT_TRUE(dialog) << row.version;
         for (int n = 1; n <= 22; ++n) {
             bool expect_disabled = false;
@@ -262,10 +161,10 @@ TEST_F(Config, TabAndShiftTabWalkTheGadgetsInOrder) {
         set_windows_version(row.version);
         const int count = static_cast<int>(row.order.size());
         NorvaneProcess norvane;
-        HWND dialog = open_dialog(norvane);
+        HWND dialog = open_config_dialog(norvane);
         ASSERT_TRUE(dialog);
-        click_window(child_by_id(dialog, 10));  // the text field takes the focus and changes nothing
-        ASSERT_TRUE(eventually([&] { return focus_of(dialog) == child_by_id(dialog, 10); }));
+        click_window(child_by_id(dialog, kGadgetCustomText));  // the text field takes the focus and changes nothing
+        ASSERT_TRUE(eventually([&] { return focus_of(dialog) == child_by_id(dialog, kGadgetCustomText); }));
         int at = 0;
         while (row.order[at] != 10) ++at;
         for (int step = 0; step < count + 1; ++step) {

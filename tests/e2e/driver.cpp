@@ -241,6 +241,11 @@ HWND NorvaneProcess::wait_label(int timeout_ms) {
     return label == previous ? label : 0;
 }
 
+std::string NorvaneProcess::label_text() {
+    HWND label = wait_label();
+    return label ? window_text(child_by_id(label, kLabelGadget)) : "<no label>";
+}
+
 bool NorvaneProcess::choose_menu_item(PopupMenuItem item) {
     HWND label = wait_label(5000);
     if (!label) return false;
@@ -262,6 +267,28 @@ bool NorvaneProcess::choose_menu_item(PopupMenuItem item) {
     return eventually([] { return visible_menu() == 0; }, 5000);
 }
 
+HWND show_config_dialog(NorvaneProcess& norvane, const char** failed_step) {
+    HWND dialog = 0;
+    if (!norvane.wait_label()) {
+        *failed_step = "no label";
+    } else if (!norvane.choose_menu_item(kMenuConfig)) {
+        *failed_step = "the menu item was not chosen";
+    } else if (!(dialog = norvane.wait_window(window_class(kConfigWindow).c_str(), "Norvane Configuration"))) {
+        *failed_step = "no dialog window";
+    } else if (!eventually([&] { return child_by_id(dialog, kGadgetFontText) != 0; })) {
+        *failed_step = "its last gadget never came";
+        dialog = 0;
+    }
+    if (dialog) settle(200);  // the dialog shows before it is filled
+    return dialog;
+}
+
+bool close_config_dialog(HWND dialog) {
+    if (!dialog) return false;
+    click_window(child_by_id(dialog, kGadgetClose));
+    return eventually([&] { return !IsWindow(dialog); }, 10000);
+}
+
 struct WindowSearch {
     DWORD process_id;
     const char* class_name;
@@ -280,6 +307,18 @@ std::vector<HWND> process_windows(DWORD process_id, const char* class_name) {
     WindowSearch search = {process_id, class_name, {}};
     EnumWindows(note_process_window, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+RECT rect_of(HWND window) {
+    RECT r = {0, 0, 0, 0};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+RECT work_area() {
+    RECT r = {0, 0, 0, 0};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+    return r;
 }
 
 std::string window_text(HWND window) {

@@ -46,6 +46,8 @@ public:
     HWND wait_window(const char* class_name, const char* title, int timeout_ms = 10000);
     bool wait_exit(int timeout_ms, DWORD* exit_code);
     bool running();
+    // What the label shows, or "<no label>".
+    std::string label_text();
     // Opens the right-click menu on the label and picks kMenuConfig, kMenuAbout or kMenuExit.
     bool choose_menu_item(PopupMenuItem item);
 
@@ -53,7 +55,24 @@ private:
     PROCESS_INFORMATION info_;
 };
 
+// Opens the configuration dialog through the label's right-click menu and waits until all of
+// its gadgets are there: the dialog, or 0 and the step that failed.
+HWND show_config_dialog(NorvaneProcess& norvane, const char** failed_step);
+// The same for a test: a failure is reported at the caller's line, naming the step.
+#define open_config_dialog(norvane)                                                      \
+    [&]() -> HWND {                                                                      \
+        const char* failed_step = "";                                                    \
+        HWND dialog = show_config_dialog(norvane, &failed_step);                         \
+        if (!dialog) ADD_FAILURE() << "the configuration dialog did not open: " << failed_step; \
+        return dialog;                                                                   \
+    }()
+// Presses "&Close" in the configuration dialog: true once the dialog is gone.
+bool close_config_dialog(HWND dialog);
+
 std::vector<HWND> process_windows(DWORD process_id, const char* class_name);
+RECT rect_of(HWND window);
+// The desktop work area as this process sees it.
+RECT work_area();
 std::string window_text(HWND window);
 std::string class_of(HWND window);
 // The class the runtime registers for one of its numbered windows: "WindowClass_<number>".

@@ -12,18 +12,6 @@ protected:
         set_windows_version("");
     }
     void TearDown() override { remove_settings(); }
-
-    static std::string settings_file(const std::string& lines) { return lines; }
-    static RECT work_area() {
-        RECT r;
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
-        return r;
-    }
-    static RECT rect_of(HWND w) {
-        RECT r;
-        GetWindowRect(w, &r);
-        return r;
-    }
 };
 
 TEST_F(Label, FirstStartShowsTheComputerNameFlushInTheBottomRightCorner) {

@@ -40,16 +40,6 @@ class Robustness : public ::testing::Test {
 protected:
     void SetUp() override { remove_settings(); }
     void TearDown() override { remove_settings(); }
-
-    // Opens the configuration dialog and presses "&Close"; true once the dialog is gone.
-    static bool close_through_dialog(NorvaneProcess& norvane) {
-        if (!norvane.choose_menu_item(kMenuConfig)) return false;
-        HWND dialog = norvane.wait_window(window_class(kConfigWindow).c_str(), "Norvane Configuration");
-        if (!dialog || !eventually([&] { return child_by_id(dialog, 19) != 0; })) return false;
-        settle(200);
-        click_window(child_by_id(dialog, 19));
-        return eventually([&] { return !IsWindow(dialog); }, 10000);
-    }
 };
 
 std::string repeated(const std::string& text, size_t times) {
@@ -89,7 +79,7 @@ TEST_F(Robustness, HostileSettingsFilesStillGiveALabelAndAValidSave) {
         ASSERT_TRUE(norvane.wait_label(60000));
         settle(300);
         EXPECT_TRUE(norvane.running());
-        ASSERT_TRUE(close_through_dialog(norvane));
+        ASSERT_TRUE(close_config_dialog(open_config_dialog(norvane)));
         std::string saved;
         ASSERT_TRUE(read_file(settings_path(), &saved));
         EXPECT_TRUE(is_valid_settings_file(saved));
@@ -104,11 +94,9 @@ TEST_F(Robustness, AFileHeldOpenByAnotherProcessGivesTheDefaults) {
     NorvaneProcess norvane;
     HWND label = norvane.wait_label();
     ASSERT_TRUE(label);
-    RECT r;
-    GetWindowRect(label, &r);
-    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), r.right) << "defaults: bottom right";
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), rect_of(label).right) << "defaults: bottom right";
     CloseHandle(held);
-    ASSERT_TRUE(close_through_dialog(norvane));
+    ASSERT_TRUE(close_config_dialog(open_config_dialog(norvane)));
     std::string saved;
     ASSERT_TRUE(read_file(settings_path(), &saved));
     EXPECT_TRUE(is_valid_settings_file(saved));
@@ -122,7 +110,7 @@ TEST_F(Robustness, AnUnwritableSettingsFileIsLeftAsItWas) {
     {
         NorvaneProcess norvane;
         ASSERT_TRUE(norvane.wait_label());
-        ASSERT_TRUE(close_through_dialog(norvane));
+        ASSERT_TRUE(close_config_dialog(open_config_dialog(norvane)));
         settle(300);
         EXPECT_TRUE(norvane.running());
         std::string now;
@@ -135,7 +123,7 @@ TEST_F(Robustness, AnUnwritableSettingsFileIsLeftAsItWas) {
     {
         NorvaneProcess norvane;
         ASSERT_TRUE(norvane.wait_label());
-        ASSERT_TRUE(close_through_dialog(norvane));
+        ASSERT_TRUE(close_config_dialog(open_config_dialog(norvane)));
         settle(300);
         EXPECT_TRUE(norvane.running());
         EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA(settings_path().c_str()) & FILE_ATTRIBUTE_DIRECTORY);

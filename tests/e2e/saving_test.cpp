@@ -62,22 +62,14 @@ protected:
     // Opens the configuration dialog, sets the custom text to "new desk" and presses "&Close";
     // true once the dialog is gone.
     static bool save_new_desk(NorvaneProcess& norvane) {
-        if (!norvane.choose_menu_item(kMenuConfig)) return false;
-        HWND dialog = norvane.wait_window(window_class(kConfigWindow).c_str(), "Norvane Configuration");
-        if (!dialog || !eventually([&] { return child_by_id(dialog, 19) != 0; })) return false;
-        settle(200);
+        HWND dialog = open_config_dialog(norvane);
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutA(child_by_id(dialog, 10), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new desk"),
+        SendMessageTimeoutA(child_by_id(dialog, kGadgetCustomText), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("new desk"),
                             SMTO_ABORTIFHUNG, 2000, &ignored);
-        click_window(child_by_id(dialog, 19));
-        return eventually([&] { return !IsWindow(dialog); }, 10000);
+        return close_config_dialog(dialog);
     }
     // What the label of a fresh start says.
-    static std::string next_start_label() {
-        NorvaneProcess next;
-        HWND label = next.wait_label();
-        return label ? window_text(child_by_id(label, kLabelGadget)) : "<no label>";
-    }
+    static std::string next_start_label() { return NorvaneProcess().label_text(); }
     static std::string label_with(const char* custom_text) {
         return std::string(" ") + custom_text + " " + registry_computer_name() + " ";
     }

@@ -6,19 +6,12 @@
 #include "driver.h"
 
 namespace {
-RECT rect_of(HWND w) {
-    RECT r;
-    GetWindowRect(w, &r);
-    return r;
-}
-
 TEST(WorkArea, RaisingTheBottomEdgeMovesTheLabelUpAndSideEdgesDoNot) {
     remove_settings();
     NorvaneProcess norvane;
     HWND label = norvane.wait_label();
     ASSERT_TRUE(label);
-    RECT area;
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    const RECT area = work_area();
     const RECT before = rect_of(label);
     ASSERT_EQ(area.bottom, before.bottom);
 

@@ -1,7 +1,7 @@
 // Texts built from the application state: About text, font description, transparency value.
 #include "app/app_state.h"
 
-#include "runtime_fixture.h"
+#include "unit_support.h"
 
 using AppTextsTest = RuntimeTest;
 

@@ -1,7 +1,7 @@
 // The autostart copy's source and target paths for every Windows version row.
 #include <string>
 
-#include "runtime_fixture.h"
+#include "unit_support.h"
 #include "settings/autostart_paths.h"
 
 namespace {

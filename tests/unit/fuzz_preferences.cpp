@@ -6,17 +6,12 @@
 
 #include <string>
 
-#include "runtime/base/heap.h"
-#include "runtime/base/strings.h"
 #include "settings/preferences_text.h"
+#include "unit_support.h"
 
 namespace {
 void check(bool condition) {
     if (!condition) abort();
-}
-
-void collect(void* context, const char* bytes, unsigned length) {
-    static_cast<std::string*>(context)->append(bytes, length);
 }
 
 // A key that survives the reader's own trimming and line rules.
@@ -46,8 +41,7 @@ void check_round_trip(const std::string& key, const std::string& value, int numb
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool ready = false;
     if (!ready) {
-        runtime_heap = heap_create(4000);
-        init_string_scratch();
+        start_host_runtime();
         ready = true;
     }
     if (size < 1) return 0;

@@ -2,7 +2,7 @@
 #include "identity/ipv4.h"
 #include "identity/os_family.h"
 
-#include "runtime_fixture.h"
+#include "unit_support.h"
 
 TEST(OsFamilyTest, ClassifiesPlatformAndVersion) {
     struct Row { unsigned long platform, major, minor; int code; } rows[] = {

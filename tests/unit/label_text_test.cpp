@@ -2,7 +2,7 @@
 #include <string>
 
 #include "label/label_text.h"
-#include "runtime_fixture.h"
+#include "unit_support.h"
 
 namespace {
 class LabelTextTest : public RuntimeTest {

@@ -1,7 +1,7 @@
 // Numbered object tables and ANY_NUMBER records.
 #include "runtime/base/object_table.h"
 
-#include "runtime_fixture.h"
+#include "unit_support.h"
 
 namespace {
 struct Record {

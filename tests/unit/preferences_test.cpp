@@ -1,9 +1,11 @@
-// Lookups over loaded preferences texts and the writer's bytes.
+// Lookups over loaded preferences texts, the writer's bytes, and the settings table that
+// walks both.
 #include <climits>
 #include <string>
 
-#include "runtime_fixture.h"
 #include "settings/preferences_text.h"
+#include "settings/settings_table.h"
+#include "unit_support.h"
 
 namespace {
 const int kNumberDefault = -7;
@@ -129,10 +131,6 @@ TEST_F(PreferencesTest, RepeatedKeysAndHugeValuesStayWithinTheScratch) {
 }
 
 // The writer's output, collected as the file would receive it.
-void collect(void* context, const char* bytes, unsigned length) {
-    static_cast<std::string*>(context)->append(bytes, length);
-}
-
 std::string number_line(const char* key, int value) {
     std::string out;
     put_preference_number(collect, &out, key, value);
@@ -167,23 +165,32 @@ TEST_F(PreferencesTest, WriterBytes) {
     }
 }
 
-TEST_F(PreferencesTest, DefaultSettingsFileByteForByte) {
+// The file a save writes, walking the settings table: the fields of s, or without s the
+// defaults.
+std::string settings_file(const Settings* s) {
     std::string file;
-    put_preference_number(collect, &file, "TransAmount", 100);
-    put_preference_number(collect, &file, "AutoStart", 0);
-    put_preference_number(collect, &file, "LabelPos", 4);
-    put_preference_number(collect, &file, "ShowComputerName", 1);
-    put_preference_number(collect, &file, "ShowDomainName", 0);
-    put_preference_number(collect, &file, "ShowUserID", 0);
-    put_preference_number(collect, &file, "ShowIP", 0);
-    put_preference_text(collect, &file, "AddToDisplay", nullptr);
-    put_preference_text(collect, &file, "FontName", "Arial");
-    put_preference_number(collect, &file, "FontSize", 8);
+    for (const SettingRow& row : kSettingRows) {
+        if (row.text) put_preference_text(collect, &file, row.key, s ? s->*row.text : row.default_text);
+        else put_preference_number(collect, &file, row.key, s ? s->*row.number : row.default_number);
+    }
+    return file;
+}
+
+TEST_F(PreferencesTest, SettingsFileByteForByte) {
+    const std::string file = settings_file(nullptr);
     EXPECT_EQ(
         "TransAmount = 100\r\nAutoStart = 0\r\nLabelPos = 4\r\nShowComputerName = 1\r\n"
         "ShowDomainName = 0\r\nShowUserID = 0\r\nShowIP = 0\r\nAddToDisplay = \r\n"
         "FontName = Arial\r\nFontSize = 8\r\n",
         file);
+    // A value of its own in every field, so that a row naming another row's field shows.
+    char custom[] = "desk", face[] = "Tahoma";
+    const Settings own = {30, 2, 3, 5, 6, 7, 9, custom, face, 14};
+    EXPECT_EQ(
+        "TransAmount = 30\r\nAutoStart = 2\r\nLabelPos = 3\r\nShowComputerName = 5\r\n"
+        "ShowDomainName = 6\r\nShowUserID = 7\r\nShowIP = 9\r\nAddToDisplay = desk\r\n"
+        "FontName = Tahoma\r\nFontSize = 14\r\n",
+        settings_file(&own));
     EXPECT_EQ(0, number_of(file, "AddToDisplay"));
     EXPECT_EQ("", text_of(file, "AddToDisplay"));
     EXPECT_EQ(8, number_of(file, "FontSize"));

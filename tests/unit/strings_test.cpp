@@ -2,7 +2,7 @@
 #include <climits>
 #include <string>
 
-#include "runtime_fixture.h"
+#include "unit_support.h"
 
 using StringsTest = RuntimeTest;
 

@@ -14,56 +14,17 @@
 #include "app/program.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/config_dialog.h"
-#include "dialogs/font_selection.h"
-#include "runtime/graphics/drawing.h"
 #include "runtime/graphics/fonts.h"
 #include "runtime/graphics/images.h"
 #include "runtime/gui/gadgets.h"
-#include "runtime/gui/menus.h"
 #include "runtime/gui/window_events.h"
-#include "settings/preferences.h"
 #include "win32_support.h"
 
 namespace {
 // A face the test prefix's font list really holds ("Arial" is only a substitute there).
 const char kListedFace[] = "Liberation Sans";
 
-class RuntimeEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        init_runtime(GetModuleHandleA(0));
-        // A stand-in for the logo with its size: the About dialog shows image 1.
-        create_image(1, 157, 75);
-        build_about_text();
-    }
-};
-const auto* const environment = ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment);
-
-void set_settings(int trans, const char* text, int autostart, int pos, const char* face, int size) {
-    Settings& s = app.settings;
-    s.TransAmount = trans;
-    s.AutoStart = autostart;
-    s.LabelPos = pos;
-    s.ShowComputerName = s.ShowUserID = 1;
-    s.ShowDomainName = s.ShowIP = 0;
-    store_string(&s.AddToDisplay, text);
-    store_string(&s.FontName, face);
-    s.FontSize = size;
-}
-
 HWND gadget(int number) { return gadget_handle(number); }
-
-std::string text_of(HWND w) {
-    char buffer[512] = "";
-    GetWindowTextA(w, buffer, sizeof buffer);
-    return buffer;
-}
-
-std::string class_of(HWND w) {
-    char buffer[64] = "";
-    GetClassNameA(w, buffer, sizeof buffer);
-    return buffer;
-}
 
 RECT client_rect_in(HWND parent, HWND child) {
     RECT r;
@@ -214,10 +175,16 @@ HINSTANCE WINAPI record_shell_call(HWND owner, LPCSTR op, LPCSTR file, LPCSTR pa
 
 class DialogsTest : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() {
+        init_program_runtime();
+        // A stand-in for the logo with its size: the About dialog shows it.
+        create_image(kLogoImage, 157, 75);
+        build_about_text();
+    }
     void SetUp() override {
         app.quit = 0;
         app.os_code = 60;
-        set_settings(55, "Desk 4", 1, 3, "Tahoma", 9);
+        set_settings("55|1|3|1|0|1|0|Desk 4|Tahoma|9");
     }
     void TearDown() override {
         close_window(kConfigWindow);
@@ -262,7 +229,7 @@ TEST_F(DialogsTest, FillingPutsTheSettingsIntoTheGadgets) {
     open_config_dialog();
     for (const Row& r : rows) {
         SCOPED_TRACE("TransAmount " + std::to_string(r.trans) + " LabelPos " + std::to_string(r.pos));
-        set_settings(r.trans, "Desk 4", r.autostart, r.pos, "Tahoma", 9);
+        app.settings.TransAmount = r.trans, app.settings.AutoStart = r.autostart, app.settings.LabelPos = r.pos;
         for (int option = kGadgetTopLeft; option <= kGadgetBottomRight; option++) SendMessageA(gadget(option), BM_SETCHECK, 0, 0);
         fill_config_dialog();
         pump_messages();
@@ -303,14 +270,14 @@ TEST_F(DialogsTest, ControlsUnavailableOnTheRunningWindowsAreDisabled) {
 }
 
 TEST_F(DialogsTest, ChoosingConfigAgainRebuildsTheDialogFromTheSettings) {
-    dispatch_menu(1);
+    dispatch_menu(kMenuConfig);
     HWND first = window_handle(kConfigWindow);
     HWND first_edit = gadget(kGadgetCustomText);
     ASSERT_TRUE(first);
     SendMessageA(gadget(kGadgetShowIP), BM_SETCHECK, 1, 0);
     SetWindowTextA(first_edit, "typed but not applied");
 
-    dispatch_menu(1);
+    dispatch_menu(kMenuConfig);
     HWND second = window_handle(kConfigWindow);
     ASSERT_TRUE(second);
     EXPECT_NE(first, second);
@@ -323,7 +290,7 @@ TEST_F(DialogsTest, ChoosingConfigAgainRebuildsTheDialogFromTheSettings) {
 }
 
 TEST_F(DialogsTest, TrackbarAndCornerEventsChangeTheSettingsAtOnce) {
-    dispatch_menu(1);
+    dispatch_menu(kMenuConfig);
     struct Row { int position; int trans; const char* text; } moves[] = {{40, 40, "40%"}, {100, 100, "Off"}, {10, 10, "10%"}};
     for (const Row& m : moves) {
         SendMessageA(gadget(kGadgetTrackbar), TBM_SETPOS, TRUE, m.position);
@@ -331,20 +298,21 @@ TEST_F(DialogsTest, TrackbarAndCornerEventsChangeTheSettingsAtOnce) {
         EXPECT_EQ(m.trans, app.settings.TransAmount);
         EXPECT_EQ(m.text, text_of(gadget(kGadgetTransValue)));
     }
-    struct Corner { int option; int pos; } corners[] = {{14, 1}, {16, 2}, {15, 3}, {17, 4}};
+    struct Corner { int option; int pos; } corners[] = {
+        {kGadgetTopLeft, 1}, {kGadgetTopRight, 2}, {kGadgetBottomLeft, 3}, {kGadgetBottomRight, 4}};
     for (const Corner& c : corners) {
         dispatch_gadget(c.option);
         EXPECT_EQ(c.pos, app.settings.LabelPos) << "option " << c.option;
     }
     // The changes survive a rebuild without Apply.
-    dispatch_menu(1);
+    dispatch_menu(kMenuConfig);
     EXPECT_EQ(10, trackbar_position());
     EXPECT_EQ(1, checked(kGadgetBottomRight));
 }
 
 TEST_F(DialogsTest, CloseRequestsForTheDialogsAreIgnoredExitAndTheLabelsCloseEndTheProgram) {
-    dispatch_menu(1);
-    dispatch_menu(2);
+    dispatch_menu(kMenuConfig);
+    dispatch_menu(kMenuAbout);
     for (int window : {kConfigWindow, kAboutWindow}) {
         event_state.event_window_handle = window_handle(window);
         dispatch_event(EventCloseWindow);
@@ -353,18 +321,18 @@ TEST_F(DialogsTest, CloseRequestsForTheDialogsAreIgnoredExitAndTheLabelsCloseEnd
     }
     dispatch_menu(9);
     EXPECT_EQ(0, app.quit);
-    dispatch_menu(3);
+    dispatch_menu(kMenuExit);
     EXPECT_EQ(1, app.quit);
     app.quit = 0;
-    open_window(3, 0, 0, 60, 20, 0x90000000, "Norvane");
-    event_state.event_window_handle = window_handle(3);
+    open_window(kLabelWindow, 0, 0, 60, 20, 0x90000000, "Norvane");
+    event_state.event_window_handle = window_handle(kLabelWindow);
     dispatch_event(EventCloseWindow);
     EXPECT_EQ(1, app.quit);
-    close_window(3);
+    close_window(kLabelWindow);
 }
 
 TEST_F(DialogsTest, AboutDialogWindowGadgetsTextAndLinkFont) {
-    dispatch_menu(2);
+    dispatch_menu(kMenuAbout);
     HWND about = window_handle(kAboutWindow);
     expect_dialog_window(about, "About v1.0", 218, 233);
     const GadgetExpectation expected[] = {
@@ -378,15 +346,12 @@ TEST_F(DialogsTest, AboutDialogWindowGadgetsTextAndLinkFont) {
 
     HFONT link_font = reinterpret_cast<HFONT>(SendMessageA(gadget(kGadgetLink), WM_GETFONT, 0, 0));
     ASSERT_TRUE(link_font);
-    EXPECT_EQ(font_handle(0), link_font);
-    LOGFONTA lf = {};
-    ASSERT_TRUE(GetObjectA(link_font, sizeof lf, &lf));
+    EXPECT_EQ(font_handle(kLinkFont), link_font);
+    const LOGFONTA lf = described(link_font);
     EXPECT_STREQ("Arial", lf.lfFaceName);
     EXPECT_EQ(1, lf.lfUnderline);
     EXPECT_EQ(FW_NORMAL, lf.lfWeight);
-    HDC screen = GetDC(0);
-    EXPECT_EQ(-MulDiv(10, GetDeviceCaps(screen, LOGPIXELSY), 72), lf.lfHeight);
-    ReleaseDC(0, screen);
+    EXPECT_EQ(-MulDiv(10, display_pixels_per_inch(), 72), lf.lfHeight);
 
     // The link's caption and the About text fit their gadgets in the fonts they are shown in.
     RECT link_box;
@@ -398,17 +363,17 @@ TEST_F(DialogsTest, AboutDialogWindowGadgetsTextAndLinkFont) {
     EXPECT_EQ(lines * line_height, text_box(gadget(kGadgetAboutText), app.about_text, 204).bottom);
     EXPECT_LE(lines * line_height, 85);
 
-    // Choosing About again rebuilds the dialog and replaces font 0.
-    dispatch_menu(2);
+    // Choosing About again rebuilds the dialog and replaces the link font.
+    dispatch_menu(kMenuAbout);
     EXPECT_NE(about, window_handle(kAboutWindow));
     EXPECT_FALSE(IsWindow(about));
     EXPECT_EQ(0u, GetObjectType(link_font)) << "the previous link font is deleted";
-    EXPECT_EQ(font_handle(0), reinterpret_cast<HFONT>(SendMessageA(gadget(kGadgetLink), WM_GETFONT, 0, 0)));
+    EXPECT_EQ(font_handle(kLinkFont), reinterpret_cast<HFONT>(SendMessageA(gadget(kGadgetLink), WM_GETFONT, 0, 0)));
     EXPECT_EQ(app.about_text, text_of(gadget(kGadgetAboutText)));
 }
 
 TEST_F(DialogsTest, LinkOpensTheProductPageAndCloseClosesTheAboutDialog) {
-    dispatch_menu(2);
+    dispatch_menu(kMenuAbout);
     shell_calls.clear();
     ShellExecuteFunction saved = shell_execute;
     shell_execute = record_shell_call;
@@ -427,10 +392,10 @@ TEST_F(DialogsTest, LinkOpensTheProductPageAndCloseClosesTheAboutDialog) {
 }
 
 TEST_F(DialogsTest, FontButtonTakesTheChoiceOnlyOnOk) {
-    set_settings(55, "", 0, 4, kListedFace, 8);
-    dispatch_menu(2);
+    set_settings(std::string("55|0|4|1|0|1|0||") + kListedFace + "|8");
+    dispatch_menu(kMenuAbout);
     HWND about = window_handle(kAboutWindow);
-    dispatch_menu(1);
+    dispatch_menu(kMenuConfig);
     SetForegroundWindow(window_handle(kConfigWindow));
     pump_messages();
     const std::string before = std::string(" ") + kListedFace + ", Size: 8";
@@ -459,35 +424,41 @@ TEST_F(DialogsTest, FontButtonTakesTheChoiceOnlyOnOk) {
 }
 
 TEST_F(DialogsTest, ApplyTakesOverTheDialogAndCloseAlsoSavesAndClosesIt) {
-    char directory[MAX_PATH];
-    GetTempPathA(sizeof directory, directory);
-    lstrcatA(directory, "norvane_dialogs");
-    CreateDirectoryA(directory, 0);
-    store_string(&app.windows_dir, directory);
-    const std::string file = std::string(directory) + "\\Norvane.ini";
+    const std::string directory = temp_folder("norvane-dialogs"), file = directory + "\\Norvane.ini";
+    CreateDirectoryA(directory.c_str(), 0);
+    store_string(&app.windows_dir, directory.c_str());
     DeleteFileA(file.c_str());
 
-    set_settings(55, "", 0, 3, "Tahoma", 9);  // no autostart copy of the test program
-    dispatch_menu(1);
+    set_settings("55|0|3|1|0|1|0||Tahoma|9");  // no autostart copy of the test program
+    read_work_area();
+    app.work_area_bottom = app.work_area.bottom;
+    dispatch_menu(kMenuConfig);
     SendMessageA(gadget(kGadgetShowIP), BM_SETCHECK, 1, 0);
     SetWindowTextA(gadget(kGadgetCustomText), "Rack 7");
     dispatch_gadget(kGadgetApply);
     EXPECT_EQ(1, app.settings.ShowIP);
     EXPECT_STREQ("Rack 7", app.settings.AddToDisplay);
     EXPECT_TRUE(window_handle(kConfigWindow));
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(file.c_str())) << "Apply does not save";
+    EXPECT_EQ(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_LAYERED, GetWindowLongA(window_handle(kLabelWindow), GWL_EXSTYLE));
+    EXPECT_EQ("<missing>", read_file(file)) << "Apply does not save";
+
+    // Back to "Off": Apply places the label anew in its corner, opaque.
+    SendMessageA(gadget(kGadgetTrackbar), TBM_SETPOS, TRUE, 100);
+    dispatch_gadget(kGadgetTrackbar);
+    dispatch_gadget(kGadgetApply);
+    HWND label = window_handle(kLabelWindow);
+    EXPECT_EQ(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, GetWindowLongA(label, GWL_EXSTYLE));
+    RECT r;
+    GetWindowRect(label, &r);
+    EXPECT_EQ(0, r.left);
+    EXPECT_EQ(app.work_area_bottom, r.bottom);
 
     SetWindowTextA(gadget(kGadgetCustomText), "Rack 8");
     dispatch_gadget(kGadgetClose);
     EXPECT_EQ(nullptr, window_handle(kConfigWindow));
     EXPECT_STREQ("Rack 8", app.settings.AddToDisplay);
-    HANDLE h = CreateFileA(file.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
-    char text[1024] = "";
-    DWORD read = 0;
-    ReadFile(h, text, sizeof text - 1, &read, 0);
-    CloseHandle(h);
-    EXPECT_NE(nullptr, strstr(text, "ShowIP = 1")) << text;
-    EXPECT_NE(nullptr, strstr(text, "AddToDisplay = Rack 8"));
+    EXPECT_EQ(settings_file_text("100|0|3|1|0|1|1|Rack 8|Tahoma|9"), read_file(file));
     DeleteFileA(file.c_str());
-    close_window(3);
+    RemoveDirectoryA(directory.c_str());
+    close_window(kLabelWindow);
 }

@@ -25,9 +25,7 @@ HWND make_window(bool visible) {
 }  // namespace
 
 TEST(FontRequest, PreparedRecordsCarryOnlyTheNameTheHeightTheFlagsAndTheColour) {
-    HDC screen = GetDC(0);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(0, screen);
+    const int dpi = display_pixels_per_inch();
     const std::string long_name(40, 'x');
     struct Row {
         const char* name; int size; unsigned long flags; long colour;

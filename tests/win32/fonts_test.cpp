@@ -17,22 +17,10 @@ protected:
     void TearDown() override { free_all_fonts(); }
 };
 
-LOGFONTA described(HFONT font) {
-    LOGFONTA lf;
-    ZeroMemory(&lf, sizeof lf);
-    GetObjectA(font, sizeof lf, &lf);
-    return lf;
-}
 
 // True when `old` no longer names a live font (a reused handle value proves its deletion too).
 bool deleted_or_reused(HFONT old, HFONT now) { return old == now || GetObjectType(old) == 0; }
 
-int display_pixels_per_inch() {
-    HDC screen = CreateDCA("DISPLAY", 0, 0, 0);
-    const int ppi = GetDeviceCaps(screen, LOGPIXELSY);
-    DeleteDC(screen);
-    return ppi;
-}
 }  // namespace
 
 TEST_F(FontsTest, HeightIsTheNegatedPointSizeOnTheDisplay) {

@@ -17,22 +17,10 @@
 
 namespace {
 
-struct Report {
-    UINT message;
-    WPARAM wparam;
-    LPARAM lparam;
-};
-std::vector<Report> reports;
-
-// The parent stands in for a runtime window: it records what gadgets tell it.
-LRESULT CALLBACK parent_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == MSG_GADGET_EVENT || message == WM_COMMAND) reports.push_back({message, wparam, lparam});
-    return DefWindowProcA(window, message, wparam, lparam);
-}
-
+// The parent stands in for a runtime window; what gadgets tell it is recorded on its way in.
 HWND open_parent(DWORD visible) {
     WNDCLASSA c = {};
-    c.lpfnWndProc = parent_procedure;
+    c.lpfnWndProc = DefWindowProcA;
     c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     c.lpszClassName = "GadgetTestParent";
     RegisterClassA(&c);
@@ -50,7 +38,6 @@ protected:
     }
     void SetUp() override {
         ASSERT_EQ(parent, use_gadget_list(parent));
-        reports.clear();
     }
     void TearDown() override {
         while (HWND child = GetWindow(parent, GW_CHILD)) DestroyWindow(child);
@@ -106,36 +93,36 @@ struct Pixels {
 const DWORD kChild = WS_CHILD | WS_VISIBLE;
 const DWORD kTab = WS_GROUP | WS_TABSTOP;
 
+// One of each kind, made under the number given, with what the platform must show of it.
+const struct GadgetKind {
+    std::function<HWND(int)> create;
+    const char* class_name;
+    DWORD style, extended_style;
+    const char* text;
+    bool default_font, checkable;
+} kKinds[] = {
+    {[](int n) { return create_frame_gadget(n, 5, 5, 100, 60, "Box"); }, "Button", kChild | WS_GROUP | BS_GROUPBOX, 0, "Box", true, false},
+    {[](int n) { return create_checkbox_gadget(n, 5, 70, 100, 15, "Check"); }, "Button", kChild | kTab | BS_AUTOCHECKBOX, 0, "Check", true, true},
+    {[](int n) { return create_text_gadget(n, 5, 90, 100, 15, "Plain"); }, "Static", kChild | WS_GROUP, 0, "Plain", true, false},
+    {[](int n) { return create_text_gadget(n, 5, 110, 100, 15, "Mid", SS_CENTER); }, "Static", kChild | WS_GROUP | SS_CENTER, 0, "Mid", true, false},
+    {[](int n) { return create_text_gadget(n, 5, 130, 100, 18, "Edge", kTextGadgetSunken); }, "Static", kChild | WS_GROUP, WS_EX_CLIENTEDGE, "Edge", true, false},
+    {[](int n) { return create_string_gadget(n, 5, 150, 100, 17, "typed"); }, "Edit", kChild | kTab | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, "typed", true, false},
+    {[](int n) { return create_option_gadget(n, 5, 170, 100, 15, "Pick"); }, "Button", kChild | kTab | BS_AUTORADIOBUTTON, 0, "Pick", true, true},
+    {[](int n) { return create_button_gadget(n, 5, 190, 60, 25, "&Apply"); }, "Button", kChild | kTab | BS_PUSHBUTTON, 0, "&Apply", true, false},
+    {[](int n) { return create_trackbar_gadget(n, 120, 5, 100, 25, 0, 10); }, "msctls_trackbar32", kChild | WS_TABSTOP, 0, "", false, false},
+    {[](int n) { return create_image_gadget(n, 120, 40, 30, 30, 0, WS_EX_CLIENTEDGE); }, "Static", kChild | SS_NOTIFY, WS_EX_CLIENTEDGE, "", false, false},
+    {[](int n) { return create_link_gadget(n, 120, 80, 100, 15, "website", 0); }, "Static", kChild, 0, "website", true, false},
+};
+
 TEST_F(Gadgets, EachKindIsItsStandardControlWithItsStylesTextAndState) {
-    struct {
-        std::function<HWND()> create;
-        const char* class_name;
-        DWORD style, extended_style;
-        const char* text;
-        bool default_font, checkable;
-    } cases[] = {
-        {[] { return create_frame_gadget(1, 5, 5, 100, 60, "Box"); }, "Button", kChild | WS_GROUP | BS_GROUPBOX, 0, "Box", true, false},
-        {[] { return create_checkbox_gadget(2, 5, 70, 100, 15, "Check"); }, "Button", kChild | kTab | BS_AUTOCHECKBOX, 0, "Check", true, true},
-        {[] { return create_text_gadget(3, 5, 90, 100, 15, "Plain"); }, "Static", kChild | WS_GROUP, 0, "Plain", true, false},
-        {[] { return create_text_gadget(4, 5, 110, 100, 15, "Mid", SS_CENTER); }, "Static", kChild | WS_GROUP | SS_CENTER, 0, "Mid", true, false},
-        {[] { return create_text_gadget(5, 5, 130, 100, 18, "Edge", 0x20000); }, "Static", kChild | WS_GROUP, WS_EX_CLIENTEDGE, "Edge", true, false},
-        {[] { return create_string_gadget(6, 5, 150, 100, 17, "typed"); }, "Edit", kChild | kTab | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, "typed", true, false},
-        {[] { return create_option_gadget(7, 5, 170, 100, 15, "Pick"); }, "Button", kChild | kTab | BS_AUTORADIOBUTTON, 0, "Pick", true, true},
-        {[] { return create_button_gadget(8, 5, 190, 60, 25, "&Apply"); }, "Button", kChild | kTab | BS_PUSHBUTTON, 0, "&Apply", true, false},
-        {[] { return create_trackbar_gadget(9, 120, 5, 100, 25, 0, 10); }, "msctls_trackbar32", kChild | WS_TABSTOP, 0, "", false, false},
-        {[] { return create_image_gadget(10, 120, 40, 30, 30, 0, WS_EX_CLIENTEDGE); }, "Static", kChild | SS_NOTIFY, WS_EX_CLIENTEDGE, "", false, false},
-        {[] { return create_link_gadget(11, 120, 80, 100, 15, "website", 0); }, "Static", kChild, 0, "website", true, false},
-    };
     HFONT gui_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    for (const auto& c : cases) {
-        HWND control = c.create();
+    for (const GadgetKind& c : kKinds) {
+        HWND control = c.create(static_cast<int>(&c - kKinds) + 1);
         ASSERT_NE(nullptr, control);
         const int number = number_of(control);
         SCOPED_TRACE(number);
         EXPECT_EQ(control, gadget_handle(number));
-        char name[64] = "";
-        GetClassNameA(control, name, sizeof name);
-        EXPECT_STRCASEEQ(c.class_name, name);
+        EXPECT_STRCASEEQ(c.class_name, class_of(control).c_str());
         // Controls may add bits of their own; ours must all be there, WS_GROUP only where asked.
         const DWORD style = GetWindowLongA(control, GWL_STYLE);
         EXPECT_EQ(c.style, style & c.style) << std::hex << style;
@@ -283,40 +270,34 @@ TEST_F(Gadgets, DisablingAndFocusAndTheStringGadgetsPostedFocusReports) {
         disable_gadget(20, disable);
         EXPECT_EQ(disable == 0, IsWindowEnabled(gadget_handle(20)) != 0);
     }
+    set_gadget_focus(20);  // the window itself gives up no focus while recording
     pump_messages();
-    reports.clear();
+    SequenceRecorder recorder({{gadget_handle(10), "edit"}, {parent, "window"}},
+                              {WM_SETFOCUS, WM_KILLFOCUS, WM_COMMAND, MSG_GADGET_EVENT});
     set_gadget_focus(10);
     EXPECT_EQ(gadget_handle(10), GetFocus());
     set_gadget_focus(20);
-    // The edit control's own notification is sent at once; the focus reports are posted.
-    ASSERT_FALSE(reports.empty());
-    EXPECT_EQ(MAKEWPARAM(10, EN_SETFOCUS), reports[0].wparam);
-    for (const Report& r : reports) EXPECT_NE(MSG_GADGET_EVENT, r.message);
-    reports.clear();
     pump_messages();
-    ASSERT_EQ(2u, reports.size());
-    EXPECT_EQ(MSG_GADGET_EVENT, reports[0].message);
-    EXPECT_EQ(10u, reports[0].wparam);
-    EXPECT_EQ(kGadgetFocusGained, reports[0].lparam);
-    EXPECT_EQ(kGadgetFocusLost, reports[1].lparam);
+    // The edit control's own notifications are sent at once; the focus reports are posted, so
+    // they come once the focus has moved on, gained before lost.
+    const SequenceStep focus_reports[] = {
+        {"edit", WM_SETFOCUS}, {"window", WM_COMMAND, kWparam, MAKEWPARAM(10, EN_SETFOCUS)},
+        {"edit", WM_KILLFOCUS}, {"window", WM_COMMAND, kWparam, MAKEWPARAM(10, EN_KILLFOCUS)},
+        {"window", MSG_GADGET_EVENT, kBothParameters, 10, kGadgetFocusGained},
+        {"window", MSG_GADGET_EVENT, kBothParameters, 10, kGadgetFocusLost},
+    };
+    expect_sequence(recorder, focus_reports);
 }
 
 TEST_F(Gadgets, DestroyingAControlFreesItsNumberForReuse) {
-    const std::function<HWND(int)> kinds[] = {
-        [](int n) { return create_frame_gadget(n, 0, 0, 50, 50, ""); },
-        [](int n) { return create_string_gadget(n, 0, 0, 50, 17, ""); },
-        [](int n) { return create_trackbar_gadget(n, 0, 0, 80, 20, 0, 5); },
-        [](int n) { return create_image_gadget(n, 0, 0, 10, 10, 0, 0); },
-        [](int n) { return create_link_gadget(n, 0, 0, 50, 15, "l", 0); },
-    };
-    for (const auto& create : kinds) {
-        HWND old_control = create(12);
-        HWND control = create(12);  // the same number again replaces the control
+    for (const GadgetKind& kind : kKinds) {
+        HWND old_control = kind.create(12);
+        HWND control = kind.create(12);  // the same number again replaces the control
         EXPECT_FALSE(IsWindow(old_control));
         EXPECT_EQ(control, gadget_handle(12));
         DestroyWindow(control);
         EXPECT_EQ(nullptr, find_object(&gadget_table, 12));
-        create(12);
+        kind.create(12);
         free_gadget(12);
         EXPECT_EQ(nullptr, gadget_handle(12));
     }
@@ -370,17 +351,20 @@ TEST_F(Gadgets, ImageGadgetTakesTheImageSizeShowsItAndReportsClicks) {
     EXPECT_EQ(GetSystemMetrics(SM_CXICON) + 4, window_size(image).cx);
     DeleteObject(red);
 
-    reports.clear();
+    SequenceRecorder recorder({{image, "image"}, {parent, "window"}},
+                              {WM_RBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, MSG_GADGET_EVENT});
     for (UINT mouse : {WM_RBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_RBUTTONUP, WM_RBUTTONUP})
         SendMessageA(image, mouse, 0, 0);
-    std::vector<LPARAM> types;
-    for (const Report& r : reports) {
-        EXPECT_EQ(MSG_GADGET_EVENT, r.message);
-        EXPECT_EQ(24u, r.wparam);
-        types.push_back(r.lparam);
-    }
-    // The release that ends a right double click is not a click of its own.
-    EXPECT_EQ((std::vector<LPARAM>{1, 2, 3, 1}), types);
+    // Each report is sent at once; the release that ends a right double click is no click of
+    // its own.
+    const SequenceStep clicks[] = {
+        {"image", WM_RBUTTONUP}, {"window", MSG_GADGET_EVENT, kBothParameters, 24, kImageRightClick},
+        {"image", WM_LBUTTONDBLCLK}, {"window", MSG_GADGET_EVENT, kBothParameters, 24, kImageDoubleClick},
+        {"image", WM_RBUTTONDBLCLK}, {"window", MSG_GADGET_EVENT, kBothParameters, 24, kImageRightDoubleClick},
+        {"image", WM_RBUTTONUP},
+        {"image", WM_RBUTTONUP}, {"window", MSG_GADGET_EVENT, kBothParameters, 24, kImageRightClick},
+    };
+    expect_sequence(recorder, clicks);
 }
 
 TEST_F(Gadgets, LinkShowsHandCursorHoverColourUnderlineAndReportsReleases) {
@@ -430,14 +414,19 @@ TEST_F(Gadgets, LinkShowsHandCursorHoverColourUnderlineAndReportsReleases) {
     EXPECT_LT(20, grey.count(GetSysColor(COLOR_3DSHADOW)));
     DeleteObject(underlined);
 
-    reports.clear();
+    SequenceRecorder recorder({{link, "link"}, {parent, "window"}},
+                              {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_COMMAND});
     for (UINT mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) SendMessageA(link, mouse, 0, 0);
-    ASSERT_EQ(2u, reports.size());  // a double click is two releases
-    for (const Report& r : reports) {
-        EXPECT_EQ(static_cast<UINT>(WM_COMMAND), r.message);
-        EXPECT_EQ(MAKEWPARAM(26, 0), r.wparam);
-        EXPECT_EQ(reinterpret_cast<LPARAM>(link), r.lparam);
-    }
+    // Each release, the one after a double click included, sends the link's command to its
+    // top-level window at once; nothing else does.
+    const LPARAM from_link = reinterpret_cast<LPARAM>(link);
+    const SequenceStep releases[] = {
+        {"link", WM_LBUTTONDOWN},
+        {"link", WM_LBUTTONUP}, {"window", WM_COMMAND, kBothParameters, MAKEWPARAM(26, 0), from_link},
+        {"link", WM_LBUTTONDBLCLK},
+        {"link", WM_LBUTTONUP}, {"window", WM_COMMAND, kBothParameters, MAKEWPARAM(26, 0), from_link},
+    };
+    expect_sequence(recorder, releases);
 }
 
 }  // namespace

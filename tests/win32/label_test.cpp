@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/program.h"
 #include "label/label.h"
+#include "resource.h"
 #include "runtime/graphics/fonts.h"
 #include "runtime/graphics/images.h"
 #include "runtime/gui/gadgets.h"
@@ -16,13 +17,9 @@
 namespace {
 class Label : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { init_runtime(GetModuleHandleA(0)); }
+    static void SetUpTestSuite() { init_program_runtime(); }
     void SetUp() override {
-        app.settings.TransAmount = 100;
-        app.settings.LabelPos = 4;
-        app.settings.ShowComputerName = 1;
-        store_string(&app.settings.FontName, "Arial");
-        app.settings.FontSize = 8;
+        set_settings("100|0|4|1|0|0|0||Arial|8");
         store_string(&app.identity.computer_name, "DESK-7");
         RECT area;
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
@@ -40,9 +37,7 @@ protected:
 };
 
 BOOL CALLBACK count_label_windows(HWND w, LPARAM count) {
-    char name[32] = "";
-    GetClassNameA(w, name, sizeof name);
-    if (lstrcmpA(name, "WindowClass_3") == 0) ++*reinterpret_cast<int*>(count);
+    if (class_of(w) == "WindowClass_3") ++*reinterpret_cast<int*>(count);
     return TRUE;
 }
 
@@ -66,7 +61,7 @@ TEST_F(Label, ManyRenderingsLeaveOneWindowOneFontAndNothingTemporary) {
     EXPECT_STREQ(" DESK-7 ", app.label_text);
 }
 
-TEST_F(Label, MovingToAnotherCornerKeepsTheSizeAndStaysTopMostWithoutATaskBarButton) {
+TEST_F(Label, EveryCornerKeepsTheSizeAndTheCentredTextInTheLabelFontTopMostWithoutATaskBarButton) {
     render_label();
     const int width = app.label_width, height = app.label_height;
     ASSERT_GT(width, 0);
@@ -80,25 +75,37 @@ TEST_F(Label, MovingToAnotherCornerKeepsTheSizeAndStaysTopMostWithoutATaskBarBut
                 {4, GetSystemMetrics(SM_CXSCREEN) - width, app.work_area_bottom - height},
                 {0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}};
     for (const auto& row : rows) {
+        SCOPED_TRACE("corner " + std::to_string(row.corner));
         app.settings.LabelPos = row.corner;
         render_label();
         EXPECT_EQ(width, app.label_width);
         EXPECT_EQ(height, app.label_height);
-        HWND label = window_handle(3);
+        HWND label = window_handle(kLabelWindow);
         RECT r;
         GetWindowRect(label, &r);
-        EXPECT_EQ(row.x, r.left) << "corner " << row.corner;
-        EXPECT_EQ(row.y, r.top) << "corner " << row.corner;
-        EXPECT_EQ(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, GetWindowLongA(label, GWL_EXSTYLE)) << "corner " << row.corner;
+        EXPECT_EQ(row.x, r.left);
+        EXPECT_EQ(row.y, r.top);
+        EXPECT_EQ(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, GetWindowLongA(label, GWL_EXSTYLE));
+        // The text is centred, in the label's own font.
+        HWND text = GetDlgItem(label, kLabelGadget);
+        EXPECT_EQ(SS_CENTER, GetWindowLongA(text, GWL_STYLE) & SS_TYPEMASK);
+        EXPECT_EQ(font_handle(kLabelFont), reinterpret_cast<HFONT>(SendMessageA(text, WM_GETFONT, 0, 0)));
     }
 }
 
-TEST_F(Label, FontSizeZeroMeasuresWithTheDefaultHeight) {
+TEST_F(Label, TheLabelFontFollowsTheSettingsAndSizeZeroMeasuresWithTheDefaultHeight) {
+    store_string(&app.settings.FontName, "Courier New");
+    app.settings.FontSize = 12;
+    render_label();
+    const LOGFONTA font = described(font_handle(kLabelFont));
+    EXPECT_STREQ("Courier New", font.lfFaceName);
+    EXPECT_EQ(-MulDiv(12, display_pixels_per_inch(), 72), font.lfHeight);
+
     app.settings.FontSize = 0;
     render_label();
     EXPECT_GT(app.label_height, 0);
     RECT r;
-    GetWindowRect(window_handle(3), &r);
+    GetWindowRect(window_handle(kLabelWindow), &r);
     EXPECT_EQ(app.label_height, r.bottom - r.top);
 }
 // A full object-list heap gives the measuring font no number (0). The measurement then uses

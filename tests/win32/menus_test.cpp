@@ -1,12 +1,12 @@
-// Popup menus: their items in order, replacement and freeing, and a real TrackPopupMenu that is
-// dismissed or used from the keyboard while it runs.
+// Popup menus, the program's own among them: their items in order, replacement and freeing, and
+// a real TrackPopupMenu that is dismissed or used from the keyboard while it runs.
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 #include <string>
 #include <vector>
 
+#include "app/program.h"
+#include "resource.h"
 #include "runtime/gui/menus.h"
 #include "win32_support.h"
 
@@ -54,28 +54,28 @@ std::vector<std::string> items_of(HMENU menu) {
     return items;
 }
 
-HMENU build_program_menu() {
-    HMENU menu = reinterpret_cast<HMENU>(create_popup_menu(0));
-    add_menu_item(1, "Config");
-    add_menu_separator();
-    add_menu_item(2, "About");
-    add_menu_separator();
-    add_menu_item(3, "Exit");
-    return menu;
+std::string item(const char* text, int number) { return std::string(text) + "#" + std::to_string(number); }
+
+// The program's own menu, as its start-up builds it, serves as the example throughout.
+HMENU program_menu() {
+    build_popup_menu();
+    return static_cast<MenuRecord*>(find_object(&menu_table, kPopupMenu))->menu_handle;
 }
 
 TEST_F(Menus, ItemsInOrderReplacementFreeingAndAnyNumber) {
-    HMENU first = build_program_menu();
-    EXPECT_EQ((std::vector<std::string>{"Config#1", "-#-1", "About#2", "-#-1", "Exit#3"}), items_of(first));
+    HMENU first = program_menu();
+    const std::vector<std::string> items = {item("Config", kMenuConfig), "-#-1", item("About", kMenuAbout), "-#-1",
+                                            item("Exit", kMenuExit)};
+    EXPECT_EQ(items, items_of(first));
 
     // The same number again destroys the old menu and fills the new one.
-    HMENU second = reinterpret_cast<HMENU>(create_popup_menu(0));
+    HMENU second = reinterpret_cast<HMENU>(create_popup_menu(kPopupMenu));
     EXPECT_FALSE(IsMenu(first));
     add_menu_item(7, "Only");
     EXPECT_EQ(std::vector<std::string>{"Only#7"}, items_of(second));
-    free_menu(0);
+    free_menu(kPopupMenu);
     EXPECT_FALSE(IsMenu(second));
-    free_menu(0);
+    free_menu(kPopupMenu);
     free_menu(5);
     EXPECT_NE(0, create_popup_menu(12));
     EXPECT_EQ(42, menu_table.capacity);
@@ -100,9 +100,7 @@ RECT menu_rect;
 
 // The visible menu window: the desktop may hold other, hidden ones of the same class.
 BOOL CALLBACK note_visible_menu(HWND w, LPARAM) {
-    char name[16] = "";
-    GetClassNameA(w, name, sizeof name);
-    if (strcmp(name, "#32768") == 0 && IsWindowVisible(w)) GetWindowRect(w, &menu_rect);
+    if (class_of(w) == "#32768" && IsWindowVisible(w)) GetWindowRect(w, &menu_rect);
     return TRUE;
 }
 
@@ -132,7 +130,7 @@ void move_mouse_to(int x, int y) {
 }
 
 TEST_F(Menus, PopupOpensAtTheCursorAndPostsTheChosenItemOnly) {
-    build_program_menu();
+    program_menu();
     for (bool c : {false, true}) {
         choose = c;
         SetRectEmpty(&menu_rect);
@@ -143,13 +141,13 @@ TEST_F(Menus, PopupOpensAtTheCursorAndPostsTheChosenItemOnly) {
         pump_messages();
         move_mouse_to(100, 120);
         SetTimer(owner, 1, 200, act_in_menu);
-        show_popup_menu(0, owner);
+        show_popup_menu(kPopupMenu, owner);
         EXPECT_EQ(owner, GetForegroundWindow());
         EXPECT_EQ(99, menu_rect.left);
         EXPECT_EQ(119, menu_rect.top);
         pump_messages();
         // Down, Down skips the separator: the second item, "About".
-        EXPECT_EQ(c ? std::vector<WPARAM>{2} : std::vector<WPARAM>{}, commands);
+        EXPECT_EQ(c ? std::vector<WPARAM>{kMenuAbout} : std::vector<WPARAM>{}, commands);
     }
     // An absent number shows nothing and returns at once.
     show_popup_menu(9, owner);
@@ -164,7 +162,7 @@ BOOL WINAPI refuse_cursor_position(LPPOINT point) {
 // Without the cursor position the menu opens where the pointer was when the last message
 // (in the program, the right click) was queued.
 TEST_F(Menus, PopupOpensAtTheLastMessagesPositionWhenTheCursorCannotBeRead) {
-    build_program_menu();
+    program_menu();
     choose = false;
     SetRectEmpty(&menu_rect);
     SetForegroundWindow(other);
@@ -176,7 +174,7 @@ TEST_F(Menus, PopupOpensAtTheLastMessagesPositionWhenTheCursorCannotBeRead) {
     SetTimer(owner, 1, 200, act_in_menu);
     void* real = replace_import("GetCursorPos", reinterpret_cast<void*>(refuse_cursor_position));
     ASSERT_TRUE(real);
-    show_popup_menu(0, owner);
+    show_popup_menu(kPopupMenu, owner);
     replace_import("GetCursorPos", real);
     EXPECT_EQ(139, menu_rect.left);
     EXPECT_EQ(159, menu_rect.top);

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 
-#include <climits>
 #include <cstdio>
 #include <iterator>
 #include <string>
@@ -13,48 +12,17 @@
 
 #include "app/app_state.h"
 #include "dialogs/config_dialog.h"
-#include "runtime/graphics/drawing.h"
-#include "runtime/graphics/fonts.h"
-#include "runtime/graphics/images.h"
+#include "resource.h"
 #include "runtime/gui/gadgets.h"
-#include "runtime/gui/menus.h"
 #include "runtime/gui/window_events.h"
 #include "settings/autostart.h"
 #include "settings/preferences.h"
 #include "settings/settings.h"
-#include "app/program.h"
 #include "win32_support.h"
 
 namespace {
-const char kDefaultFile[] =
-    "TransAmount = 100\r\nAutoStart = 0\r\nLabelPos = 4\r\nShowComputerName = 1\r\n"
-    "ShowDomainName = 0\r\nShowUserID = 0\r\nShowIP = 0\r\nAddToDisplay = \r\n"
-    "FontName = Arial\r\nFontSize = 8\r\n";
 const char kDefaultSummary[] = "100|0|4|1|0|0|0||Arial|8";
-
-class RuntimeEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        init_runtime(GetModuleHandleA(0));
-    }
-};
-const auto* const environment = ::testing::AddGlobalTestEnvironment(new RuntimeEnvironment);
-
-std::string temp_folder(const char* name) {
-    char base[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, base);
-    return std::string(base) + name + "-" + std::to_string(GetCurrentProcessId());
-}
-
-std::string read_file(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string bytes(GetFileSize(file, 0), '\0');
-    DWORD read = 0;
-    if (!bytes.empty()) ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, 0);
-    CloseHandle(file);
-    return bytes.substr(0, read);
-}
+const std::string kDefaultFile = settings_file_text(kDefaultSummary);
 
 void write_file(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
@@ -66,28 +34,6 @@ void write_file(const std::string& path, const std::string& bytes) {
 }
 
 bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-std::string settings_summary() {
-    const Settings& s = app.settings;
-    return std::to_string(s.TransAmount) + "|" + std::to_string(s.AutoStart) + "|" + std::to_string(s.LabelPos) + "|" +
-           std::to_string(s.ShowComputerName) + "|" + std::to_string(s.ShowDomainName) + "|" +
-           std::to_string(s.ShowUserID) + "|" + std::to_string(s.ShowIP) + "|" + text_or_empty(s.AddToDisplay) + "|" +
-           text_or_empty(s.FontName) + "|" + std::to_string(s.FontSize);
-}
-
-void set_settings(int trans, int autostart, int pos, int c, int d, int u, int i, const char* custom, const char* face, int size) {
-    Settings& s = app.settings;
-    s.TransAmount = trans;
-    s.AutoStart = autostart;
-    s.LabelPos = pos;
-    s.ShowComputerName = c;
-    s.ShowDomainName = d;
-    s.ShowUserID = u;
-    s.ShowIP = i;
-    store_string(&s.AddToDisplay, custom);
-    store_string(&s.FontName, face);
-    s.FontSize = size;
-}
 
 // Makes every folder along path (below an existing root).
 void make_folders(const std::string& path) {
@@ -116,6 +62,7 @@ void remove_tree(const std::string& path) {
 
 class SettingsFileTest : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() { init_program_runtime(); }
     void SetUp() override {
         folder_ = temp_folder("norvane-settings");
         remove_tree(folder_);
@@ -141,7 +88,7 @@ protected:
         return names;
     }
     std::string load_summary() {
-        set_settings(-1, -1, -1, -1, -1, -1, -1, "stale", "stale", -1);
+        set_settings("-1|-1|-1|-1|-1|-1|-1|stale|stale|-1");
         load_settings();
         return settings_summary();
     }
@@ -162,12 +109,10 @@ TEST_F(SettingsFileTest, SaveWritesExactlyTheTenLinesInOrder) {
     EXPECT_EQ(kDefaultFile, read_file(path_));
     EXPECT_EQ(kOnlyTheSettingsFile, folder_listing());
 
-    set_settings(INT_MIN, 2, 7, 1, 0, 1, -1, "  Lab  ", "Times New Roman", 0);
+    const char extremes[] = "-2147483648|2|7|1|0|1|-1|  Lab  |Times New Roman|0";
+    set_settings(extremes);
     save_settings();
-    EXPECT_EQ("TransAmount = -2147483648\r\nAutoStart = 2\r\nLabelPos = 7\r\nShowComputerName = 1\r\n"
-              "ShowDomainName = 0\r\nShowUserID = 1\r\nShowIP = -1\r\nAddToDisplay =   Lab  \r\n"
-              "FontName = Times New Roman\r\nFontSize = 0\r\n",
-              read_file(path_));
+    EXPECT_EQ(settings_file_text(extremes), read_file(path_));
     // Leading spaces of a text do not survive the file; everything else does.
     EXPECT_EQ("-2147483648|2|7|1|0|1|-1|Lab  |Times New Roman|0", load_summary());
 }
@@ -178,8 +123,7 @@ TEST_F(SettingsFileTest, SaveDropsLinesOthersAddedAndLoadKeepsTheFileAsItIs) {
     EXPECT_EQ("100|0|2|1|0|0|0||Arial|8", load_summary());
     EXPECT_EQ(before, read_file(path_));
     save_settings();
-    EXPECT_EQ(std::string(kDefaultFile).replace(std::string(kDefaultFile).find("LabelPos = 4"), 12, "LabelPos = 2"),
-              read_file(path_));
+    EXPECT_EQ(settings_file_text("100|0|2|1|0|0|0||Arial|8"), read_file(path_));
 }
 
 TEST_F(SettingsFileTest, HandWrittenFilesFollowTheLineRules) {
@@ -250,7 +194,7 @@ TEST_F(SettingsFileTest, ReadOnlyHiddenOrSystemFileIsLeftByteForByte) {
 TEST_F(SettingsFileTest, FileIsWrittenInPlaceWhenNothingCanBeMadeBesideIt) {
     write_file(path_, "LabelPos = 1\r\n");
     ASSERT_TRUE(CreateDirectoryA((path_ + ".new").c_str(), 0));
-    set_settings(100, 0, 4, 1, 0, 0, 0, "", "Arial", 8);
+    set_settings(kDefaultSummary);
     save_settings();
     EXPECT_EQ(kDefaultFile, read_file(path_));
     EXPECT_TRUE(GetFileAttributesA((path_ + ".new").c_str()) & FILE_ATTRIBUTE_DIRECTORY) << "the folder is not touched";
@@ -325,7 +269,7 @@ TEST_F(SettingsFileTest, CopyThatCannotBeWrittenDoesNotStopTheSave) {
         !leads_to_full_device(path_ + ".new")) {
         GTEST_SKIP() << "needs Wine and a host ln to reach a full device";
     }
-    set_settings(100, 0, 2, 1, 0, 0, 0, "yours", "Arial", 8);
+    set_settings("100|0|2|1|0|0|0|yours|Arial|8");
     save_settings();
     // Wine cannot delete a link to a device, so the link is removed the way it was made.
     run_host_program("/bin/rm", "/bin/rm -f " + pending);
@@ -406,17 +350,11 @@ TEST_F(SettingsFileTest, TextBlockThatCannotBeAllocatedGivesDefaults) {
 
 // Two sets of settings that differ from each other and from the defaults in every field, so
 // that a load that mixed them, or fell back to a default, shows.
-const char kOldFile[] =
-    "TransAmount = 55\r\nAutoStart = 1\r\nLabelPos = 1\r\nShowComputerName = 0\r\nShowDomainName = 1\r\n"
-    "ShowUserID = 1\r\nShowIP = 1\r\nAddToDisplay = old desk\r\nFontName = Courier New\r\nFontSize = 11\r\n";
 const char kOldSummary[] = "55|1|1|0|1|1|1|old desk|Courier New|11";
-const char kNewFile[] =
-    "TransAmount = 30\r\nAutoStart = 2\r\nLabelPos = 3\r\nShowComputerName = 2\r\nShowDomainName = 2\r\n"
-    "ShowUserID = 2\r\nShowIP = 2\r\nAddToDisplay = new desk\r\nFontName = Tahoma\r\nFontSize = 14\r\n";
+const std::string kOldFile = settings_file_text(kOldSummary);
 const char kNewSummary[] = "30|2|3|2|2|2|2|new desk|Tahoma|14";
+const std::string kNewFile = settings_file_text(kNewSummary);
 const char kCopyEnd[] = ";\r\n";
-
-void set_new_settings() { set_settings(30, 2, 3, 2, 2, 2, 2, "new desk", "Tahoma", 14); }
 
 // The save's platform calls go through counting stand-ins. One call fails, or, when the process
 // ends there, that call and every later one; the handles are closed all the same, as the system
@@ -535,14 +473,12 @@ struct SaveScenario {
     bool folder_closed;
 };
 
+const PreferencesFileCalls kCountedCalls = {counted_create_file, counted_attributes, counted_size,
+                                            counted_read,        counted_write,      counted_cut,
+                                            counted_flush,       counted_close,      counted_delete};
+
 class SaveFaultTest : public SettingsFileTest {
 protected:
-    static PreferencesFileCalls counted_calls() {
-        const PreferencesFileCalls counted = {counted_create_file, counted_attributes, counted_size,
-                                              counted_read,        counted_write,      counted_cut,
-                                              counted_flush,       counted_close,      counted_delete};
-        return counted;
-    }
     void SetUp() override {
         SettingsFileTest::SetUp();
         system_calls = preferences_file_calls;
@@ -556,7 +492,7 @@ protected:
         DeleteFileA(path_.c_str());
         DeleteFileA((path_ + ".new").c_str());
         if (s.file_before) write_file(path_, kOldFile);
-        set_new_settings();
+        set_settings(kNewSummary);
     }
     // One whole save through the stand-ins; what the next start then reads.
     std::string save_with(const SaveScenario& s, const Injection& fault) {
@@ -566,7 +502,7 @@ protected:
         settings_file = path_;
         settings_writer = INVALID_HANDLE_VALUE;
         calls_seen.clear();
-        preferences_file_calls = counted_calls();
+        preferences_file_calls = kCountedCalls;
         save_settings();
         preferences_file_calls = system_calls;
         return load_summary();
@@ -650,7 +586,7 @@ TEST_F(SaveFaultTest, FileThatTakesNoCompleteWriteKeepsItsCopy) {
         const SaveScenario s = {file_before ? "file before" : "first save", 100, file_before, false};
         EXPECT_EQ(kNewSummary, save_with(s, stuck)) << s.what;
         EXPECT_NE(kNewFile, read_file(path_)) << s.what;
-        EXPECT_EQ(std::string(kNewFile) + kCopyEnd, read_file(path_ + ".new")) << s.what;
+        EXPECT_EQ(kNewFile + kCopyEnd, read_file(path_ + ".new")) << s.what;
         save_settings();
         EXPECT_EQ(kNewFile, read_file(path_)) << s.what;
         EXPECT_EQ(kOnlyTheSettingsFile, folder_listing()) << s.what;
@@ -670,7 +606,7 @@ TEST_F(SaveFaultTest, FullDiskKeepsTheOldTextOrFitsTheNewOne) {
     prepare(s);
     write_file(path_, shorter);
     injection = full;
-    preferences_file_calls = counted_calls();
+    preferences_file_calls = kCountedCalls;
     save_settings();
     preferences_file_calls = system_calls;
     EXPECT_EQ(shorter, read_file(path_)) << "the longer new text is undone";
@@ -717,6 +653,7 @@ TEST_F(SettingsFileTest, CompleteCopyIsLoadedOnlyForAFileCutShortOnItsWay) {
 // The autostart copy for each row of Windows versions, in folders of our own.
 class AutostartTest : public ::testing::Test {
 protected:
+    static void SetUpTestSuite() { init_program_runtime(); }
     void SetUp() override {
         root_ = temp_folder("norvane-autostart");
         remove_tree(root_);
@@ -822,7 +759,7 @@ TEST_F(AutostartTest, ApplyTakesOverTheDialogAndFollowsTheAutostartBox) {
     store_string(&app.identity.domain_name, "CORP");
     store_string(&app.identity.user_name, "jsmith");
     store_string(&app.identity.ip_address, "10.0.0.5");
-    set_settings(100, 0, 4, 1, 0, 0, 0, "", "Arial", 8);
+    set_settings(kDefaultSummary);
     app.os_code = 100;
     const std::string base = root_ + "\\profile";
     make_folders(base + "\\Start Menu\\Programs\\Startup");
@@ -851,7 +788,7 @@ TEST_F(AutostartTest, ApplyTakesOverTheDialogAndFollowsTheAutostartBox) {
     EXPECT_STREQ(" PC1 <jsmith> 10.0.0.5 ", app.label_text);
     EXPECT_FALSE(exists(target));
     close_window(kConfigWindow);
-    close_window(3);
+    close_window(kLabelWindow);
     pump_messages();
 }
 }  // namespace

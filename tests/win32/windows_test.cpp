@@ -26,12 +26,6 @@ bool class_exists(const char* name) {
     return GetClassInfoA(GetModuleHandleA(0), name, &info) != 0;
 }
 
-std::string class_of(HWND window) {
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 RECT outer_rect(HWND window) {
     RECT r = {0, 0, 0, 0};
     GetWindowRect(window, &r);
@@ -43,12 +37,6 @@ SIZE client_size(HWND window) {
     GetClientRect(window, &r);
     SIZE s = {r.right - r.left, r.bottom - r.top};
     return s;
-}
-
-// Posts a message nobody handles and returns what the poll makes of it.
-int poll_with(HWND window, UINT message = WM_USER + 7) {
-    PostMessageA(window, message, 0, 0);
-    return wait_event();
 }
 }  // namespace
 
@@ -135,9 +123,7 @@ TEST_F(Windows, EveryWindowHasItsOwnClassFromTheTemplate) {
     EXPECT_EQ(ULONG_PTR(CS_DBLCLKS), GetClassLongPtrA(label, GCL_STYLE));
     EXPECT_EQ(ULONG_PTR(COLOR_BTNFACE + 1), GetClassLongPtrA(label, GCLP_HBRBACKGROUND));
     EXPECT_EQ(reinterpret_cast<ULONG_PTR>(LoadCursorA(0, IDC_ARROW)), GetClassLongPtrA(label, GCLP_HCURSOR));
-    char title[32] = "";
-    GetWindowTextA(label, title, sizeof title);
-    EXPECT_STREQ("Norvane", title);
+    EXPECT_EQ("Norvane", text_of(label));
 }
 
 TEST_F(Windows, ReopeningANumberDestroysTheOldWindowAndRegistersItsClassAgain) {
@@ -209,24 +195,49 @@ TEST_F(Windows, FailedCreationLeavesTheNumberFree) {
     EXPECT_EQ(0, open_window(-5, 0, 0, 10, 10, 0x90000000, "Negative"));
 }
 
-TEST_F(Windows, MoveAndSizeSentDuringCreationComeOutOfTheNextPoll) {
+// An event stored outside a poll waits in the pending slot for the next message; that poll
+// returns the event and holds the message's own number back for the poll after.
+TEST_F(Windows, AnEventLeftPendingGoesFirstAndHoldsTheNextMessageBackOnePoll) {
     HWND label = reinterpret_cast<HWND>(open_window(3, 0, 0, 50, 20, 0x90000000, "Norvane"));
     // The platform sends WM_SIZE, then WM_MOVE while creating: the last one is pending.
     EXPECT_EQ(EventMoveWindow, event_state.pending_event);
-    EXPECT_EQ(0, wait_event()) << "an empty queue leaves the pending event alone";
-    EXPECT_EQ(EventMoveWindow, event_state.pending_event);
-    EXPECT_EQ(EventMoveWindow, poll_with(label)) << "it comes out at the next message";
-    EXPECT_EQ(WM_USER + 7, wait_event()) << "and the message's own number on the call after";
-    EXPECT_EQ(0, wait_event());
-
+    SequenceRecorder recorder({{label, "label"}}, {WM_SIZE, WM_USER + 7});
+    recorder.poll();
+    PostMessageA(label, WM_USER + 7, 0, 0);
+    for (int i = 0; i < 3; ++i) recorder.poll();
     SetWindowPos(label, 0, 0, 0, 70, 30, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_EQ(EventSizeWindow, poll_with(label));
-    EXPECT_EQ(3, event_window());
-    EXPECT_EQ(WM_USER + 7, wait_event());
-    // An event stored while handling the message itself takes the message's place.
+    PostMessageA(label, WM_USER + 7, 0, 0);
+    for (int i = 0; i < 2; ++i) recorder.poll();
     PostMessageA(label, WM_SIZE, 0, 0);
-    EXPECT_EQ(EventSizeWindow, wait_event());
-    EXPECT_EQ(0, wait_event());
+    for (int i = 0; i < 2; ++i) recorder.poll();
+    // An empty queue leaves the pending event alone; a resize sends WM_SIZE outside a poll; an
+    // event stored while handling the message itself takes the message's place.
+    const SequenceStep held_back[] = {
+        {"poll", 0}, {"label", WM_USER + 7}, {"poll", EventMoveWindow, kWparam, 3}, {"poll", WM_USER + 7}, {"poll", 0},
+        {"label", WM_SIZE}, {"label", WM_USER + 7}, {"poll", EventSizeWindow, kWparam, 3}, {"poll", WM_USER + 7},
+        {"label", WM_SIZE}, {"poll", EventSizeWindow, kWparam, 3}, {"poll", 0},
+    };
+    expect_sequence(recorder, held_back);
+}
+
+// Closing an owned window activates its owner first: left to the platform, the activation
+// would pass to whichever window stands next below it.
+TEST_F(Windows, ClosingAnOwnedWindowActivatesItsOwnerBeforeItGoes) {
+    HWND owner = reinterpret_cast<HWND>(open_window(1, 0, 0, 100, 60, 0, "Owner"));
+    HWND other = reinterpret_cast<HWND>(open_window(4, 150, 0, 100, 60, 0, "Other"));
+    HWND dialog = reinterpret_cast<HWND>(open_window(2, 300, 0, 100, 60, 0, "Dialog"));
+    SetWindowLongPtrA(dialog, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    ASSERT_EQ(owner, GetWindow(dialog, GW_OWNER));
+    SetActiveWindow(dialog);
+    settle_events();
+    SequenceRecorder recorder({{owner, "owner"}, {other, "other"}, {dialog, "dialog"}}, {WM_ACTIVATE, WM_DESTROY});
+    close_window(2);
+    const SequenceStep closing[] = {
+        {"dialog", WM_ACTIVATE, kWparam, WA_INACTIVE},
+        {"owner", WM_ACTIVATE, kWparam, WA_ACTIVE},
+        {"dialog", WM_DESTROY},
+    };
+    expect_sequence(recorder, closing);
 }
 
 TEST_F(Windows, CloseRequestsAreEventsAndTheWindowStaysOpen) {

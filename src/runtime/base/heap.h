@@ -12,6 +12,9 @@ void* heap_realloc(HeapHandle heap, void* block, unsigned long size, bool zero);
 void heap_free(HeapHandle heap, void* block);
 
 // The runtime heap holds every table, string and buffer; the object-list heap holds the
-// records of objects created with ANY_NUMBER. Both are set once at start-up.
+// records of objects created with ANY_NUMBER. Both are set once at start-up, with these
+// initial sizes, and grow as they fill.
 extern HeapHandle runtime_heap;
 extern HeapHandle object_list_heap;
+const unsigned long kRuntimeHeapSize = 4000;
+const unsigned long kObjectListHeapSize = 1024;

@@ -25,8 +25,6 @@ const DWORD kButtonStyle = kChild | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON;
 const DWORD kTrackbarStyle = kChild | WS_TABSTOP;
 const DWORD kImageStyle = kChild | SS_NOTIFY;
 const DWORD kLinkStyle = kChild;
-// Text gadget flag asking for a sunken client edge.
-const unsigned long kTextSunkenEdge = 0x20000;
 const int kInitialCapacity = 30;
 const int kGrowthStep = 30;
 const int kTrackbarLimit = 10000;
@@ -383,7 +381,7 @@ HWND create_checkbox_gadget(int number, int x, int y, int width, int height, con
 }
 
 HWND create_text_gadget(int number, int x, int y, int width, int height, const char* text, unsigned long flags) {
-    const DWORD extended_style = (flags & kTextSunkenEdge) ? WS_EX_CLIENTEDGE : 0;
+    const DWORD extended_style = (flags & kTextGadgetSunken) ? WS_EX_CLIENTEDGE : 0;
     return create_standard(number, "STATIC", text, kTextStyle | flags, extended_style, x, y, width, height, &plain_ops);
 }
 

@@ -42,6 +42,8 @@ void init_gadgets();
 HWND use_gadget_list(HWND window);
 HWND create_frame_gadget(int number, int x, int y, int width, int height, const char* text);
 HWND create_checkbox_gadget(int number, int x, int y, int width, int height, const char* text);
+// Text gadget flags are static control styles (SS_CENTER) and this one: a sunken client edge.
+const unsigned long kTextGadgetSunken = 0x20000;
 HWND create_text_gadget(int number, int x, int y, int width, int height, const char* text, unsigned long flags = 0);
 HWND create_string_gadget(int number, int x, int y, int width, int height, const char* text);
 HWND create_option_gadget(int number, int x, int y, int width, int height, const char* text);
