@@ -11,6 +11,39 @@
 #include "driver.h"
 
 namespace {
+struct GadgetRow {
+    int number;
+    const char* class_name;
+    const char* text;
+    int x, y, width, height;
+};
+
+// Every gadget of the dialog, as the user finds it.
+const GadgetRow kGadgets[] = {
+    {1, "Button", "", 10, 5, 273, 205},
+    {2, "Button", "Computer name", 25, 42, 110, 15},
+    {3, "Button", "Domain name", 25, 61, 110, 15},
+    {4, "Button", "Users logon ID", 25, 80, 110, 15},
+    {5, "Button", "Primary IP address", 25, 99, 110, 15},
+    {6, "msctls_trackbar32", "", 160, 117, 91, 20},
+    {7, "Static", "Set transparency level:", 165, 102, 113, 15},
+    {8, "Static", "Off", 250, 119, 23, 15},
+    {9, "Static", "Text (added first on label)", 25, 124, 125, 15},
+    {10, "Edit", "", 27, 139, 116, 17},
+    {11, "Button", "Start automatically", 165, 149, 106, 15},
+    {12, "Static", "Label position:", 165, 23, 85, 15},
+    {13, "Button", "", 167, 33, 96, 60},
+    {14, "Button", "", 171, 43, 15, 15},
+    {15, "Button", "", 171, 74, 15, 15},
+    {16, "Button", "", 244, 43, 15, 15},
+    {17, "Button", "", 244, 74, 15, 15},
+    {18, "Button", "Add To Display", 20, 20, 135, 145},
+    {19, "Button", "&Close", 154, 220, 60, 25},
+    {20, "Button", "&Apply", 84, 220, 60, 25},
+    {21, "Button", "&Font", 20, 175, 40, 20},
+    {22, "Static", " Arial, Size: 8", 65, 177, 210, 18},
+};
+
 const char kSavedAfterTheRoad[] =
     "TransAmount = 10\r\nAutoStart = 0\r\nLabelPos = 1\r\nShowComputerName = 1\r\n"
     "ShowDomainName = 0\r\nShowUserID = 0\r\nShowIP = 1\r\nAddToDisplay = Desk 4\r\n"
@@ -47,12 +80,33 @@ TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
     HWND dialog = open_config_dialog(norvane);
     ASSERT_TRUE(dialog);
 
-    // Every gadget is there and usable (their layout is checked in-process), filled from the
-    // defaults of a first start.
-    for (int n = kGadgetOuterFrame; n <= kGadgetFontText; ++n)
-        EXPECT_TRUE(child_by_id(dialog, n) && IsWindowEnabled(child_by_id(dialog, n))) << "gadget " << n;
-    EXPECT_EQ("Off", window_text(child_by_id(dialog, kGadgetTransValue)));
-    EXPECT_EQ(" Arial, Size: 8", window_text(child_by_id(dialog, kGadgetFontText)));
+    // The window: centred, 300 x 255 inside, a caption without a close box.
+    RECT client;
+    GetClientRect(dialog, &client);
+    const RECT outer = rect_of(dialog);
+    EXPECT_EQ(300, client.right);
+    EXPECT_EQ(255, client.bottom);
+    // Centred by halving the screen and the window separately, whatever this Wine's frame adds.
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN) / 2 - (outer.right - outer.left) / 2, outer.left);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN) / 2 - (outer.bottom - outer.top) / 2, outer.top);
+    const LONG style = GetWindowLongA(dialog, GWL_STYLE);
+    EXPECT_EQ(static_cast<LONG>(WS_CAPTION), style & WS_CAPTION);
+    EXPECT_FALSE(style & WS_SYSMENU);
+
+    // Every gadget where the user finds it, usable, filled from the defaults of a first start.
+    for (const GadgetRow& g : kGadgets) {
+        HWND gadget = child_by_id(dialog, g.number);
+        ASSERT_TRUE(gadget) << "gadget " << g.number;
+        EXPECT_EQ(0, _stricmp(g.class_name, class_of(gadget).c_str())) << "gadget " << g.number;
+        if (g.number != kGadgetTrackbar) EXPECT_EQ(g.text, window_text(gadget)) << "gadget " << g.number;
+        RECT r = rect_of(gadget);
+        MapWindowPoints(0, dialog, reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(g.x, r.left) << "gadget " << g.number;
+        EXPECT_EQ(g.y, r.top) << "gadget " << g.number;
+        EXPECT_EQ(g.width, r.right - r.left) << "gadget " << g.number;
+        EXPECT_EQ(g.height, r.bottom - r.top) << "gadget " << g.number;
+        EXPECT_TRUE(IsWindowEnabled(gadget)) << "gadget " << g.number;
+    }
     HWND trackbar = child_by_id(dialog, kGadgetTrackbar);
     EXPECT_EQ(100, ask(trackbar, TBM_GETPOS));
     EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, kGadgetShowComputerName), BM_GETCHECK));
@@ -105,6 +159,29 @@ TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
     ASSERT_TRUE(eventually([&] { return read_file(settings_path(), &bytes) && bytes.size() > 100; }));
     EXPECT_EQ(kSavedAfterTheRoad, bytes);
     EXPECT_TRUE(norvane.running());
+}
+
+TEST_F(Config, ReopeningKeepsTrackbarCornerButNotCheckboxesAndText) {
+    NorvaneProcess norvane;
+    HWND dialog = open_config_dialog(norvane);
+    ASSERT_TRUE(dialog);
+    click_window(child_by_id(dialog, kGadgetTrackbar));
+    press_key(VK_HOME);
+    click_window(child_by_id(dialog, kGadgetBottomLeft));
+    click_window(child_by_id(dialog, kGadgetShowDomainName));
+    click_window(child_by_id(dialog, kGadgetCustomText));
+    type_text("x");
+    settle(300);
+
+    dialog = open_config_dialog(norvane);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(1u, process_windows(norvane.id(), window_class(kConfigWindow).c_str()).size());
+    EXPECT_EQ(10, ask(child_by_id(dialog, kGadgetTrackbar), TBM_GETPOS));
+    EXPECT_EQ("10%", window_text(child_by_id(dialog, kGadgetTransValue)));
+    EXPECT_EQ(BST_CHECKED, ask(child_by_id(dialog, kGadgetBottomLeft), BM_GETCHECK));
+    EXPECT_EQ(BST_UNCHECKED, ask(child_by_id(dialog, kGadgetBottomRight), BM_GETCHECK));
+    EXPECT_EQ(BST_UNCHECKED, ask(child_by_id(dialog, kGadgetShowDomainName), BM_GETCHECK));
+    EXPECT_EQ("", window_text(child_by_id(dialog, kGadgetCustomText)));
 }
 
 TEST_F(Config, OpensFilledFromTheSettingsFile) {

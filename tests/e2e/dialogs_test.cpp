@@ -29,19 +29,29 @@ protected:
     }
 };
 
-TEST_F(Dialogs, AboutShowsTheDecodedLogoIsRebuiltAndCloses) {
+TEST_F(Dialogs, AboutShowsTheLogoTheTextAndTheLinkAndCloses) {
     NorvaneProcess norvane;
     ASSERT_TRUE(norvane.wait_label());
     ASSERT_TRUE(norvane.choose_menu_item(kMenuAbout));
     HWND about = norvane.wait_window(window_class(kAboutWindow).c_str(), "About v1.0");
     ASSERT_TRUE(about);
     ASSERT_TRUE(eventually([&] { return !window_text(child_by_id(about, kGadgetAboutText)).empty(); }));
-    // The logo decoded from the program's own data (the layout is checked in-process).
+    RECT client;
+    GetClientRect(about, &client);
+    EXPECT_EQ(218, client.right);
+    EXPECT_EQ(233, client.bottom);
+    EXPECT_FALSE(GetWindowLongA(about, GWL_STYLE) & WS_SYSMENU);
+
+    // The logo decoded from the program's own data, the description, the link and Close.
     HWND logo = child_by_id(about, kGadgetLogo);
     RECT r;
     GetClientRect(logo, &r);
     EXPECT_EQ(157, r.right);  // inside its sunken edge
     EXPECT_EQ(75, r.bottom);
+    EXPECT_TRUE(GetWindowLongA(logo, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_EQ(0u, window_text(child_by_id(about, kGadgetAboutText)).find("Helps to quickly identify the current\n"));
+    EXPECT_EQ("Norvane website", window_text(child_by_id(about, kGadgetLink)));
+    EXPECT_EQ("Close", window_text(child_by_id(about, kGadgetAboutClose)));
 
     // Choosing About again rebuilds it; Close ends it and the label stays.
     ASSERT_TRUE(norvane.choose_menu_item(kMenuAbout));
