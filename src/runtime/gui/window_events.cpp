@@ -19,15 +19,15 @@ const int kAcceleratorCount = 2;
 const WORD kProgramIcon = 1;
 const char kClassPrefix[] = "WindowClass_";
 
-WNDCLASSA class_template;
-// The class's small icon, loaded once: without one the system makes a copy of the large icon
-// at every registration, and Wine keeps each copy after the class is gone, so a label
-// re-created on every rendering would grow the process by about 90 bytes each time. Where the
-// system has no small icons (before Windows 95 and NT 4) the plain registration is used.
+// Every class comes from this template, with the program's small icon loaded once: without
+// one the system makes a copy of the large icon at every registration, and Wine keeps each
+// copy after the class is gone, so a label re-created on every rendering would grow the
+// process by about 90 bytes each time. Where the system has no small icons (before Windows 95
+// and NT 4) the plain registration is used.
+WNDCLASSEXA class_template;
 typedef ATOM(WINAPI* RegisterClassExProc)(const WNDCLASSEXA*);
 typedef HANDLE(WINAPI* LoadImageProc)(HINSTANCE, LPCSTR, UINT, int, int, UINT);
 RegisterClassExProc register_class_ex;
-HICON small_icon;
 char class_name[50];
 ObjectNumber current_window;
 HWND last_opened;
@@ -44,21 +44,13 @@ struct DeferredMessage {
 } deferred;
 
 void register_window_class() {
-    if (!register_class_ex || !small_icon) {
-        RegisterClassA(&class_template);
+    if (register_class_ex && class_template.hIconSm) {
+        register_class_ex(&class_template);
         return;
     }
-    WNDCLASSEXA with_small_icon = {};
-    with_small_icon.cbSize = sizeof with_small_icon;
-    with_small_icon.style = class_template.style;
-    with_small_icon.lpfnWndProc = class_template.lpfnWndProc;
-    with_small_icon.hInstance = class_template.hInstance;
-    with_small_icon.hIcon = class_template.hIcon;
-    with_small_icon.hCursor = class_template.hCursor;
-    with_small_icon.hbrBackground = class_template.hbrBackground;
-    with_small_icon.lpszClassName = class_template.lpszClassName;
-    with_small_icon.hIconSm = small_icon;
-    register_class_ex(&with_small_icon);
+    // The plain class record is the extended one without its size in front and its small icon
+    // behind: the same members in the same order.
+    RegisterClassA(reinterpret_cast<const WNDCLASSA*>(&class_template.style));
 }
 
 void defer_message(const MSG& message) {
@@ -172,8 +164,9 @@ void init_windows(HINSTANCE instance) {
     module = instance;
     init_object_table(&window_table, sizeof(WindowRecord), kWindowTableCapacity, kWindowTableGrowth);
 
-    WNDCLASSA zero_class = {};
+    WNDCLASSEXA zero_class = {};
     class_template = zero_class;
+    class_template.cbSize = sizeof class_template;
     class_template.style = CS_DBLCLKS;
     class_template.lpfnWndProc = window_procedure;
     class_template.hInstance = instance;
@@ -185,7 +178,7 @@ void init_windows(HINSTANCE instance) {
     register_class_ex = reinterpret_cast<RegisterClassExProc>(
         reinterpret_cast<void*>(GetProcAddress(user, "RegisterClassExA")));
     LoadImageProc load_image = reinterpret_cast<LoadImageProc>(reinterpret_cast<void*>(GetProcAddress(user, "LoadImageA")));
-    small_icon = load_image ? static_cast<HICON>(load_image(instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON,
+    class_template.hIconSm = load_image ? static_cast<HICON>(load_image(instance, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON,
                                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
                                                             LR_SHARED))
                             : 0;
