@@ -99,8 +99,10 @@ TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
         ASSERT_TRUE(gadget) << "gadget " << g.number;
         EXPECT_EQ(0, _stricmp(g.class_name, class_of(gadget).c_str())) << "gadget " << g.number;
         if (g.number != kGadgetTrackbar) EXPECT_EQ(g.text, window_text(gadget)) << "gadget " << g.number;
-        RECT r = rect_of(gadget);
-        MapWindowPoints(0, dialog, reinterpret_cast<POINT*>(&r), 2);
+        const RECT screen = rect_of(gadget);
+        POINT corners[2] = {{screen.left, screen.top}, {screen.right, screen.bottom}};
+        MapWindowPoints(0, dialog, corners, 2);
+        const RECT r = {corners[0].x, corners[0].y, corners[1].x, corners[1].y};
         EXPECT_EQ(g.x, r.left) << "gadget " << g.number;
         EXPECT_EQ(g.y, r.top) << "gadget " << g.number;
         EXPECT_EQ(g.width, r.right - r.left) << "gadget " << g.number;

@@ -4,6 +4,7 @@
 // is then the object's number.
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 typedef intptr_t ObjectNumber;
@@ -39,7 +40,9 @@ void release_slot(ObjectTable* table, ObjectNumber x);
 // Whether x is a record on the kind's ANY_NUMBER list (live or not).
 bool is_list_record(ObjectTable* table, ObjectNumber x);
 
-// The handle stored at the start of a record.
+// The handle stored at the start of a record. Each kind's record says so with
+// static_assert(handle_first(offsetof(Record, member), sizeof(Record::member))).
+constexpr bool handle_first(size_t offset, size_t size) { return offset == 0 && size == sizeof(void*); }
 inline void* record_handle(void* record) { return record ? *static_cast<void**>(record) : 0; }
 
 void* allocate_list_record(ListNode** head, unsigned record_size);

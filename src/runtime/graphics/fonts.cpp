@@ -15,6 +15,7 @@ const int kProofQuality = 2;
 struct FontRecord {
     HFONT handle;
 };
+static_assert(handle_first(offsetof(FontRecord, handle), sizeof(FontRecord::handle)), "the table finds the handle first");
 
 // The style of the font being created; reset before every creation.
 struct PendingStyle {

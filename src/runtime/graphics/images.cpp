@@ -15,6 +15,8 @@ const int kImageTarget = 2;
 const DWORD kIconFormatVersion = 0x30000;
 const unsigned long kFileHeaderSize = 14;
 const unsigned long kInfoHeaderSize = 40;
+// A bitmap file's info header is handed to the system as it lies in the data.
+static_assert(sizeof(BITMAPINFOHEADER) == kInfoHeaderSize, "the info header has the file's layout");
 const unsigned long kIconDirectorySize = 6;
 const unsigned long kIconEntrySize = 16;
 
@@ -24,6 +26,7 @@ struct ImageRecord {
     short height;
     short depth;
 };
+static_assert(handle_first(offsetof(ImageRecord, handle), sizeof(ImageRecord::handle)), "the table finds the handle first");
 
 // The current image is remembered by number: a record's address changes when the table grows.
 ObjectNumber current_number = 0;

@@ -173,7 +173,9 @@ void repaint_under(HWND control) {
     HWND top = top_level_ancestor(control);
     RECT area;
     GetWindowRect(control, &area);
-    MapWindowPoints(0, top, reinterpret_cast<POINT*>(&area), 2);
+    POINT corners[2] = {{area.left, area.top}, {area.right, area.bottom}};
+    MapWindowPoints(0, top, corners, 2);
+    SetRect(&area, corners[0].x, corners[0].y, corners[1].x, corners[1].y);
     InvalidateRect(top, &area, FALSE);
     UpdateWindow(top);
 }

@@ -25,6 +25,7 @@ struct GadgetRecord {
         HFONT link_font;             // link gadget
     };
 };
+static_assert(handle_first(offsetof(GadgetRecord, control), sizeof(GadgetRecord::control)), "the table finds the handle first");
 
 // Focus reports of string gadgets, carried as the event type of MSG_GADGET_EVENT.
 const int kGadgetFocusGained = 14000;

@@ -9,6 +9,7 @@ struct MenuRecord {
     HMENU menu_handle;   // null: the number is free
     HWND menu_window;    // window holding the menu as its menu bar; null for popup menus
 };
+static_assert(handle_first(offsetof(MenuRecord, menu_handle), sizeof(MenuRecord::menu_handle)), "the table finds the handle first");
 
 extern ObjectTable menu_table;
 

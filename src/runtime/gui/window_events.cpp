@@ -48,9 +48,20 @@ void register_window_class() {
         register_class_ex(&class_template);
         return;
     }
-    // The plain class record is the extended one without its size in front and its small icon
-    // behind: the same members in the same order.
-    RegisterClassA(reinterpret_cast<const WNDCLASSA*>(&class_template.style));
+    // The plain record is filled member by member: the two records only share a layout where
+    // pointers are four bytes, and on 64-bit Windows the extended one has padding after its size.
+    WNDCLASSA plain = {};
+    plain.style = class_template.style;
+    plain.lpfnWndProc = class_template.lpfnWndProc;
+    plain.cbClsExtra = class_template.cbClsExtra;
+    plain.cbWndExtra = class_template.cbWndExtra;
+    plain.hInstance = class_template.hInstance;
+    plain.hIcon = class_template.hIcon;
+    plain.hCursor = class_template.hCursor;
+    plain.hbrBackground = class_template.hbrBackground;
+    plain.lpszMenuName = class_template.lpszMenuName;
+    plain.lpszClassName = class_template.lpszClassName;
+    RegisterClassA(&plain);
 }
 
 void defer_message(const MSG& message) {

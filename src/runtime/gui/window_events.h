@@ -24,6 +24,7 @@ struct WindowRecord {
     ACCEL* accelerator_entries;
     HACCEL accelerator_table;
 };
+static_assert(handle_first(offsetof(WindowRecord, handle), sizeof(WindowRecord::handle)), "the table finds the handle first");
 
 struct EventState {
     int pending_event;
