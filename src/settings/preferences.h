@@ -5,8 +5,8 @@
 #include <windows.h>
 
 void init_preferences();
-// Loads the file. A save cut short leaves a complete copy beside it (the path + ".new"); when
-// the file is missing, or holds only the first part of that copy's text, the copy is loaded.
+// Loads the file, or the copy a save cut short left (see preferences_store.h, whose file calls
+// init_preferences points at the system's).
 void* open_preferences(const char* path);
 // Starts a save: the lines are gathered in memory and written by close_preferences. 0 (and no
 // save) for a read-only, hidden or system file, a folder, or a path whose folder is missing.
@@ -17,18 +17,3 @@ long read_preference_number(const char* key, long default_value);
 char* read_preference_text(const char* key, const char* default_text);
 void write_preference_number(const char* key, long value);
 void write_preference_text(const char* key, const char* value);
-
-// The platform file calls of loading and saving, in one table so that a test can make any one
-// of them fail. init_preferences points them at the system's functions.
-struct PreferencesFileCalls {
-    HANDLE(WINAPI* CreateFileA)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
-    DWORD(WINAPI* GetFileAttributesA)(LPCSTR);
-    DWORD(WINAPI* GetFileSize)(HANDLE, LPDWORD);
-    BOOL(WINAPI* ReadFile)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
-    BOOL(WINAPI* WriteFile)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
-    BOOL(WINAPI* SetEndOfFile)(HANDLE);
-    BOOL(WINAPI* FlushFileBuffers)(HANDLE);
-    BOOL(WINAPI* CloseHandle)(HANDLE);
-    BOOL(WINAPI* DeleteFileA)(LPCSTR);
-};
-extern PreferencesFileCalls preferences_file_calls;

@@ -1,7 +1,7 @@
 // "&Close" while another program holds the settings file open, while the file is reached
 // through a hard or a symbolic link, and in a Windows directory that takes no new files: the
 // file ends with its old text or the new one, whole, the next start reads it, and the program
-// keeps running.
+// keeps running. Then what a save cut short leaves, and copies that outlive their save.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -181,3 +181,63 @@ TEST_F(Saving, AWindowsDirectoryThatTakesNoNewFiles) {
     EXPECT_EQ(label_with("new desk"), next_start_label());
 }
 }  // namespace
+
+// What a save cut short leaves, and copies that outlive their save, met by the real program.
+class SavingLeftovers : public Saving {
+protected:
+    static std::string copy_of(const char* text) { return std::string(text) + ";\r\n"; }
+    static HANDLE hold_copy(DWORD share) {
+        return CreateFileA(copy_path().c_str(), GENERIC_READ, share, 0, OPEN_ALWAYS, 0, 0);
+    }
+};
+
+// A power loss can leave the file at its new length with NUL bytes where the writes were lost:
+// the complete copy beside it is loaded, and the file mended from it.
+TEST_F(SavingLeftovers, NulFilledFileBesideACompleteCopyGivesTheCopysSettings) {
+    write_file(settings_path(), std::string(sizeof kNewFile - 1, '\0'));
+    write_file(copy_path(), copy_of(kNewFile));
+    EXPECT_EQ(label_with("new desk"), next_start_label());
+    EXPECT_EQ(kNewFile, contents(settings_path()));
+    EXPECT_EQ("<missing>", contents(copy_path()));
+}
+
+// Another program holds the copy open while the save runs, sharing reading and writing but not
+// deletion, so the save cannot delete it: it empties it, and a file the user empties afterwards
+// gives the defaults, not that copy.
+TEST_F(SavingLeftovers, CopyThatCouldNotBeDeletedIsNeverTakenOverAnEmptiedFile) {
+    write_file(settings_path(), kOldFile);
+    HANDLE holder = hold_copy(FILE_SHARE_READ | FILE_SHARE_WRITE);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    {
+        NorvaneProcess norvane;
+        ASSERT_TRUE(norvane.wait_label());
+        ASSERT_TRUE(save_new_desk(norvane));
+        EXPECT_TRUE(norvane.running());
+    }
+    CloseHandle(holder);
+    EXPECT_EQ(kNewFile, contents(settings_path()));
+    EXPECT_EQ("", contents(copy_path())) << "emptied, as it could not be deleted";
+    write_file(settings_path(), "");
+    EXPECT_EQ(" " + registry_computer_name() + " ", next_start_label());
+}
+
+// The start loads a complete copy over a file cut short and mends the file, while another
+// program holds the copy without sharing writes, so it can be neither emptied nor deleted;
+// "&Close" then writes the new ten lines whole into the file itself.
+TEST_F(SavingLeftovers, CopyHeldWithoutWriteSharingStillLetsTheSaveLand) {
+    write_file(copy_path(), copy_of(kOldFile));
+    write_file(settings_path(), std::string(kOldFile).substr(0, 20));
+    HANDLE holder = hold_copy(FILE_SHARE_READ);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    {
+        NorvaneProcess norvane;
+        ASSERT_TRUE(norvane.wait_label());
+        EXPECT_EQ(label_with("old desk"), norvane.label_text()) << "the copy was loaded";
+        EXPECT_EQ(kOldFile, contents(settings_path())) << "and the file mended from it";
+        ASSERT_TRUE(save_new_desk(norvane));
+        EXPECT_TRUE(norvane.running());
+    }
+    CloseHandle(holder);
+    EXPECT_EQ(kNewFile, contents(settings_path()));
+    EXPECT_EQ(label_with("new desk"), next_start_label());
+}

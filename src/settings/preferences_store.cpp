@@ -1,0 +1,301 @@
+// Loading and saving the preferences file so that no interruption loses it (see
+// preferences_store.h). Every step names one file and uses only plain calls (open, read, write,
+// cut, flush, close, delete), so nothing depends on how a system renames or replaces files, and
+// links and other programs' handles keep leading to the same file.
+#include "settings/preferences_store.h"
+
+#include <string.h>
+
+#include "runtime/base/heap.h"
+#include "runtime/base/strings.h"
+
+PreferencesFileCalls preferences_file_calls;
+
+namespace {
+PreferencesFileCalls& io = preferences_file_calls;
+
+const char kCopySuffix[] = ".new";
+// The copy's last line. The writer never makes a line of a lone comment marker, so a copy that
+// ends with this line was written to its end.
+const char kCopyEnd[] = ";\r\n";
+const unsigned long kCopyEndLength = sizeof kCopyEnd - 1;
+// The line before a copy the file holds of its own: lookups end at a "[" line, so until the new
+// text is in place they read the old one.
+const char kStageLine[] = "\r\n[Norvane.ini.new]\r\n";
+const unsigned long kStageLineLength = sizeof kStageLine - 1;
+// Its size plus the terminator must fit the heap's 32-bit sizes.
+const unsigned long kLargestLoadedFile = 0x7FFFFFF0;
+// Another program's brief hold of a file (a virus scanner, a backup, another instance saving)
+// is waited out, half a second at most in all for one load or save.
+const unsigned kBusyWaits[] = {50, 100, 150, 200};
+const unsigned kLongestWait = 500;
+unsigned waited;
+const char kZeros[256] = {};
+
+enum TextState { TextAbsent, TextUnread, TextRead };
+struct FileText {
+    void* file;  // held open for reading, or null
+    char* text;  // ended by a NUL, or null
+    unsigned long length;
+    TextState state;
+};
+const FileText kNoText = {0, 0, 0, TextUnread};
+
+// A system that offers no flush (a network redirector, say) refuses it; the bytes are written
+// all the same.
+bool flush(void* file) { return io.flush(file) != FlushFailed; }
+
+void* open_file(const char* path, FileOpening how) {
+    void* file = io.open(path, how);
+    for (unsigned pause : kBusyWaits) {
+        if (file || io.failure() != FileBusy || waited + pause > kLongestWait) break;
+        io.wait(pause);
+        waited += pause;
+        file = io.open(path, how);
+    }
+    return file;
+}
+
+// A file's whole text. Unread when the file exists but did not open, is larger than the limit
+// or could not all be read into memory: a text that stopped early would read as another file.
+FileText read_text(const char* path, FileOpening how, unsigned long limit, bool keep_open) {
+    FileText t = kNoText;
+    t.file = path ? open_file(path, how) : 0;
+    if (!t.file) {
+        if (path && io.failure() == FileMissing) t.state = TextAbsent;
+        return t;
+    }
+    unsigned long size = 0;
+    char* block = 0;
+    if (io.size(t.file, &size) && size <= limit) block = static_cast<char*>(heap_alloc(runtime_heap, size + 2, false));
+    if (block && io.read(t.file, block, size)) {
+        block[size] = 0;
+        t.text = block;
+        t.length = size;
+        t.state = TextRead;
+    } else if (block) {
+        heap_free(runtime_heap, block);
+    }
+    if (!keep_open) {
+        io.close(t.file);
+        t.file = 0;
+    }
+    return t;
+}
+
+void release_text(FileText* t) {
+    if (t->file) io.close(t->file);
+    if (t->text) heap_free(runtime_heap, t->text);
+    *t = kNoText;
+}
+
+// The copy's name, the file's name followed by ".new"; null when the heap has no room.
+String copy_name(const char* path) {
+    const unsigned length = text_length(path);
+    String name = static_cast<char*>(heap_alloc(runtime_heap, length + sizeof kCopySuffix, false));
+    if (!name) return 0;
+    memcpy(name, path, length);
+    memcpy(name + length, kCopySuffix, sizeof kCopySuffix);
+    return name;
+}
+
+// Whether text[length] was written to its end: it ends with the end line, right after a line
+// end. Its length then leaves the end line out.
+bool written_to_end(const char* text, unsigned long* length) {
+    const unsigned long n = *length;
+    if (!text || n < kCopyEndLength || memcmp(text + n - kCopyEndLength, kCopyEnd, kCopyEndLength) != 0) return false;
+    if (n > kCopyEndLength && text[n - kCopyEndLength - 1] != '\n') return false;
+    *length = n - kCopyEndLength;
+    return true;
+}
+
+// Whether the file is the copy's text on its way: missing, or no longer than the copy and
+// holding its bytes, with NUL bytes where a power loss lost what was written, but not all of it.
+bool on_its_way(const FileText& file, const char* copy, unsigned long copy_length) {
+    if (file.state == TextAbsent) return true;
+    if (file.state != TextRead || file.length > copy_length) return false;
+    bool whole = file.length == copy_length;
+    for (unsigned long i = 0; i < file.length; ++i) {
+        if (file.text[i] == copy[i]) continue;
+        if (file.text[i] != 0) return false;
+        whole = false;
+    }
+    return !whole;
+}
+
+// The copy a file holds of its own, when it was written to its end: its start, or null.
+const char* staged_text(const FileText& file, unsigned long* length) {
+    if (file.state != TextRead || file.length < kStageLineLength) return 0;
+    for (unsigned long at = file.length - kStageLineLength + 1; at-- > 0;) {
+        if (memcmp(file.text + at, kStageLine, kStageLineLength) != 0) continue;
+        *length = file.length - at - kStageLineLength;
+        return written_to_end(file.text + at + kStageLineLength, length) ? file.text + at + kStageLineLength : 0;
+    }
+    return 0;
+}
+
+enum WriteOutcome { Untouched, Damaged, Written };
+
+// Writes the text as the file's whole content, flushed before the file is cut behind it, so
+// that a power loss cannot take the text away with what stood behind it.
+WriteOutcome write_once(const char* path, FileOpening how, const char* text, unsigned long length) {
+    void* file = open_file(path, how);
+    if (!file) return Untouched;
+    bool done = io.write(file, 0, text, length) && flush(file);
+    if (done && how == OpenToOverwrite) done = io.cut(file, length) && flush(file);
+    if (!io.close(file)) done = false;
+    return done ? Written : Damaged;
+}
+
+// A second attempt outlasts a passing write error. Damaged when an attempt changed the file
+// and none completed.
+WriteOutcome write_file(const char* path, FileOpening how, const char* text, unsigned long length) {
+    const WriteOutcome first = write_once(path, how, text, length);
+    if (first == Written) return Written;
+    const WriteOutcome second = write_once(path, how, text, length);
+    return second == Untouched ? first : second;
+}
+
+// A copy no longer needed is emptied, through the save's own handle when it has one, so that
+// it can never be taken again, and deleted. Held by another program so that it can be neither,
+// it stays, and the next load tries again. Where the system deletes files that others hold
+// open, a held copy is not deleted: it may be another instance's, in the middle of its save.
+void retire_copy(const char* path, void* held) {
+    bool emptied = held && io.cut(held, 0);
+    if (held) io.close(held);
+    if (!emptied) {
+        void* file = open_file(path, OpenToEmpty);
+        if (file) io.close(file);
+        if (!file && io.failure() == FileBusy && io.deletes_open_files) return;
+    }
+    io.remove(path);
+}
+
+// Where the whole text lies after a save that was cut short: a complete copy beside the file or
+// inside it. The text found (from the runtime heap) replaces the file's; mending writes it back
+// into the file, the copy beside it staying until that is done. False when the text was found
+// but could not be put back.
+bool settle_file(const char* path, const char* copy_path, FileText* file) {
+    if (file->state == TextUnread) return true;
+    FileText copy = read_text(copy_path, OpenSharedToRead, kLargestCopy, false);
+    bool settled = true;
+    unsigned long length = copy.length;
+    const bool complete = written_to_end(copy.text, &length);
+    if (complete && on_its_way(*file, copy.text, length)) {
+        copy.text[length] = 0;
+        release_text(file);
+        settled = write_file(path, OpenToRewrite, copy.text, length) == Written;
+        if (settled) retire_copy(copy_path, 0);
+        *file = copy;
+        file->length = length;
+        file->state = TextRead;
+        return settled;
+    }
+    // Any other file wins, and the copy is retired, so that it is never taken later over a file
+    // the user has edited or emptied.
+    if (complete) retire_copy(copy_path, 0);
+    release_text(&copy);
+    const char* staged = staged_text(*file, &length);
+    if (staged) {
+        // The old text is not needed any more: a save wrote the new one behind it.
+        memmove(file->text, staged, length);
+        file->text[length] = 0;
+        file->length = length;
+        if (file->file) io.close(file->file);
+        file->file = 0;
+        settled = write_file(path, OpenToOverwrite, file->text, length) == Written;
+    }
+    return settled;
+}
+
+// Without a copy beside it the file holds its own: the new text goes behind the old one (NUL
+// bytes between them end every lookup in the old text, and the stage line ends lookups after a
+// power loss too), then over it from the start, and the file is cut behind it. Untouched when
+// the old text stands as it was: the file did not open, or could not grow to hold the copy.
+WriteOutcome write_staged(const char* path, const FileText& old, const char* text, unsigned long length) {
+    void* file = open_file(path, OpenToOverwrite);
+    if (!file) return Untouched;
+    const unsigned long stage = old.length > length ? old.length : length;
+    bool staged = true;
+    for (unsigned long at = old.length; staged && at < stage;) {
+        const unsigned long piece = stage - at < sizeof kZeros ? stage - at : sizeof kZeros;
+        staged = io.write(file, at, kZeros, piece);
+        at += piece;
+    }
+    staged = staged && io.write(file, stage, kStageLine, kStageLineLength) &&
+             io.write(file, stage + kStageLineLength, text, length) &&
+             io.write(file, stage + kStageLineLength + length, kCopyEnd, kCopyEndLength) && flush(file);
+    if (!staged) {
+        const bool cut = io.cut(file, old.length) && flush(file);
+        io.close(file);
+        return cut ? Untouched : Damaged;
+    }
+    bool done = io.write(file, 0, text, length) && flush(file) && io.cut(file, length) && flush(file);
+    if (!io.close(file)) done = false;
+    return done ? Written : Damaged;
+}
+
+// The file written over in place, the last road: its old text put back, or the file removed
+// when there was none, if that fails.
+bool write_over(const char* path, const FileText& old, const char* text, unsigned long length) {
+    const WriteOutcome outcome = write_file(path, OpenToOverwrite, text, length);
+    if (outcome == Damaged) {
+        if (old.state == TextRead) write_file(path, OpenToOverwrite, old.text, old.length);
+        else if (old.state == TextAbsent) io.remove(path);
+    }
+    return outcome == Written;
+}
+}  // namespace
+
+PreferencesText load_preferences_file(const char* path) {
+    PreferencesText loaded = {0, 0, 0};
+    if (!path) return loaded;
+    waited = 0;
+    FileText file = read_text(path, OpenToRead, kLargestLoadedFile, true);
+    String copy_path = copy_name(path);
+    if (copy_path) settle_file(path, copy_path, &file);
+    free_string(&copy_path);
+    // A mended file is taken again, as a load holds the file it read.
+    if (!file.file && file.state == TextRead) file.file = open_file(path, OpenToRead);
+    loaded.file = file.file;
+    loaded.text = file.text;
+    loaded.length = file.length;
+    return loaded;
+}
+
+bool save_preferences_file(const char* path, const char* text, unsigned long length) {
+    waited = 0;
+    String copy_path = copy_name(path);
+    FileText old = read_text(path, OpenSharedToRead, kLargestLoadedFile, false);
+    // What a save cut short left is put in order first: the copy about to be written anew may
+    // hold the one whole text.
+    if (copy_path && !settle_file(path, copy_path, &old)) {
+        release_text(&old);
+        free_string(&copy_path);
+        return false;
+    }
+    // The copy is held open until the file has its new text, so that no other instance of the
+    // program empties or deletes it meanwhile.
+    void* copy = copy_path ? open_file(copy_path, OpenToRewrite) : 0;
+    const bool copied = copy && io.write(copy, 0, text, length) &&
+                        io.write(copy, length, kCopyEnd, kCopyEndLength) && flush(copy);
+    if (copy && !copied) {
+        // Only a copy this save damaged is deleted.
+        io.close(copy);
+        io.remove(copy_path);
+    }
+    bool landed;
+    if (copied) {
+        const WriteOutcome outcome = write_file(path, OpenToRewrite, text, length);
+        landed = outcome == Written;
+        // A file this save left damaged is mended from the copy at the next load.
+        if (outcome == Damaged) io.close(copy);
+        else retire_copy(copy_path, copy);
+    } else {
+        WriteOutcome staged = old.state == TextRead ? write_staged(path, old, text, length) : Untouched;
+        landed = staged == Written || (staged == Untouched && write_over(path, old, text, length));
+    }
+    release_text(&old);
+    free_string(&copy_path);
+    return landed;
+}
