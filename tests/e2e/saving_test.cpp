@@ -237,7 +237,13 @@ TEST_F(SavingLeftovers, CopyHeldWithoutWriteSharingStillLetsTheSaveLand) {
         ASSERT_TRUE(save_new_desk(norvane));
         EXPECT_TRUE(norvane.running());
     }
-    CloseHandle(holder);
     EXPECT_EQ(kNewFile, contents(settings_path()));
     EXPECT_EQ(label_with("new desk"), next_start_label());
+    // The one case left: while the copy is held so, a file emptied by the user is taken for one
+    // cut short, and the copy is loaded; once it is let go, the next start retires it.
+    write_file(settings_path(), "");
+    EXPECT_EQ(label_with("old desk"), next_start_label());
+    CloseHandle(holder);
+    EXPECT_EQ(label_with("old desk"), next_start_label());
+    EXPECT_EQ("<missing>", contents(copy_path()));
 }

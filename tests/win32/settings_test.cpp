@@ -214,6 +214,26 @@ TEST_F(SettingsFileTest, FileLockedByAnotherWriterIsNeitherLoadedNorReplaced) {
     EXPECT_EQ(kOnlyTheSettingsFile, folder_listing());
 }
 
+// Another program holding the file for a moment (a virus scanner, a backup) is waited out.
+DWORD WINAPI hold_briefly(void* file) {
+    Sleep(200);
+    CloseHandle(file);
+    return 0;
+}
+
+TEST_F(SettingsFileTest, BriefHoldIsWaitedOut) {
+    write_file(path_, "LabelPos = 1\r\n");
+    set_settings(kDefaultSummary);
+    HANDLE holder = CreateFileA(path_.c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    HANDLE thread = CreateThread(0, 0, hold_briefly, holder, 0, 0);
+    save_settings();
+    WaitForSingleObject(thread, 5000);
+    CloseHandle(thread);
+    EXPECT_EQ(kDefaultFile, read_file(path_));
+    EXPECT_EQ(kOnlyTheSettingsFile, folder_listing());
+}
+
 TEST_F(SettingsFileTest, MissingFolderWritesNothing) {
     store_string(&app.windows_dir, (folder_ + "\\absent").c_str());
     save_settings();
