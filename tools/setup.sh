@@ -8,7 +8,7 @@ source "$(dirname "$0")/wine-env.sh"
 packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest
           g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
           wine wine64 xvfb xauth xdotool imagemagick x11-utils fonts-liberation2 zip procps debootstrap)
-[ "$NORVANE_TEST_BUILD" = mingw ] && packages+=(wine32:i386)
+[ "$NORVANE_I386" = native ] && packages+=(wine32:i386)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -19,7 +19,7 @@ done
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 echo "setup: installing ${missing[*]}"
-if [ "$NORVANE_TEST_BUILD" = mingw ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+if [ "$NORVANE_I386" = native ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $sudo dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
