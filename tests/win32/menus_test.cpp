@@ -2,6 +2,7 @@
 // a real TrackPopupMenu that is dismissed or used from the keyboard while it runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -94,57 +95,83 @@ TEST_F(Menus, ItemsInOrderReplacementFreeingAndAnyNumber) {
     EXPECT_EQ(nullptr, menu_table.any_list);
 }
 
-// What the test does while the menu's own loop runs.
+// What the test does while the menu's own loop runs: once the menu is up (a slow machine may
+// take several turns of the timer), note where it stands and press the keys.
 bool choose;
+bool menu_seen;
 RECT menu_rect;
+int menu_polls;
 
 // The visible menu window: the desktop may hold other, hidden ones of the same class.
 BOOL CALLBACK note_visible_menu(HWND w, LPARAM) {
-    if (class_of(w) == "#32768" && IsWindowVisible(w)) GetWindowRect(w, &menu_rect);
+    if (class_of(w) == "#32768" && IsWindowVisible(w)) {
+        GetWindowRect(w, &menu_rect);
+        menu_seen = true;
+    }
     return TRUE;
 }
 
 VOID CALLBACK act_in_menu(HWND window, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(window, timer);
     EnumWindows(note_visible_menu, 0);
+    if (!menu_seen && ++menu_polls < 250) return;
+    KillTimer(window, timer);
     // The menu loop reads keys from the thread's queue, whatever window they are posted to.
     for (WPARAM key : choose ? std::vector<WPARAM>{VK_DOWN, VK_DOWN, VK_RETURN} : std::vector<WPARAM>{VK_ESCAPE})
         PostMessageA(window, WM_KEYDOWN, key, 0);
 }
 
+void start_menu_timer() {
+    menu_seen = false;
+    menu_polls = 0;
+    SetRectEmpty(&menu_rect);
+    SetTimer(owner, 1, 20, act_in_menu);
+}
+
+// The menu opens with its corner at the point, moved up where it would not fit below it, and
+// never above the work area.
+void expect_menu_at(int x, int y, int line) {
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG height = menu_rect.bottom - menu_rect.top;
+    const LONG top = std::max(work.top, std::min(static_cast<LONG>(y), work.bottom - height));
+    EXPECT_TRUE(menu_seen && menu_rect.left == x && menu_rect.top == top)
+        << "line " << line << ": menu " << (menu_seen ? "seen" : "never seen") << " at " << menu_rect.left << ","
+        << menu_rect.top << "-" << menu_rect.right << "," << menu_rect.bottom << ", expected corner " << x << "," << top
+        << ", work area " << work.left << "," << work.top << "-" << work.right << "," << work.bottom;
+}
+
 // Moves the pointer as the mouse would; on a display without a window manager Wine does not
-// warp the pointer for SetCursorPos.
-void move_mouse_to(int x, int y) {
+// warp the pointer for SetCursorPos. False when the pointer did not get there.
+bool move_mouse_to(int x, int y) {
     INPUT move = {};
     move.type = INPUT_MOUSE;
     move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     move.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
     move.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
     SendInput(1, &move, sizeof move);
-    for (int i = 0; i < 100; ++i) {
+    for (int i = 0; i < 500; ++i) {
         POINT p;
         GetCursorPos(&p);
-        if (p.x == x && p.y == y) return;
+        if (p.x == x && p.y == y) return true;
         Sleep(10);
     }
+    return false;
 }
 
 TEST_F(Menus, PopupOpensAtTheCursorAndPostsTheChosenItemOnly) {
     program_menu();
     for (bool c : {false, true}) {
         choose = c;
-        SetRectEmpty(&menu_rect);
         commands.clear();
         SetForegroundWindow(other);
         pump_messages();  // let the activation settle before the menu takes the foreground
         Sleep(50);
         pump_messages();
-        move_mouse_to(100, 120);
-        SetTimer(owner, 1, 200, act_in_menu);
+        ASSERT_TRUE(move_mouse_to(100, 120));
+        start_menu_timer();
         show_popup_menu(kPopupMenu, owner);
         EXPECT_EQ(owner, GetForegroundWindow());
-        EXPECT_EQ(99, menu_rect.left);
-        EXPECT_EQ(119, menu_rect.top);
+        expect_menu_at(99, 119, __LINE__);
         pump_messages();
         // Down, Down skips the separator: the second item, "About".
         EXPECT_EQ(c ? std::vector<WPARAM>{kMenuAbout} : std::vector<WPARAM>{}, commands);
@@ -164,20 +191,18 @@ BOOL WINAPI refuse_cursor_position(LPPOINT point) {
 TEST_F(Menus, PopupOpensAtTheLastMessagesPositionWhenTheCursorCannotBeRead) {
     program_menu();
     choose = false;
-    SetRectEmpty(&menu_rect);
     SetForegroundWindow(other);
-    move_mouse_to(140, 160);
+    ASSERT_TRUE(move_mouse_to(140, 160));
     pump_messages();
     PostMessageA(owner, WM_NULL, 0, 0);
     pump_messages();
     ASSERT_EQ(MAKELONG(140, 160), static_cast<LONG>(GetMessagePos()));
-    SetTimer(owner, 1, 200, act_in_menu);
+    start_menu_timer();
     void* real = replace_import("GetCursorPos", reinterpret_cast<void*>(refuse_cursor_position));
     ASSERT_TRUE(real);
     show_popup_menu(kPopupMenu, owner);
     replace_import("GetCursorPos", real);
-    EXPECT_EQ(139, menu_rect.left);
-    EXPECT_EQ(159, menu_rect.top);
+    expect_menu_at(139, 159, __LINE__);
     pump_messages();
 }
 
