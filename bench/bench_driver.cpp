@@ -1,9 +1,12 @@
 // Measures Norvane.exe's start-up from outside against a minimal window program and against the
 // start-up floor (that program plus the system work Norvane cannot leave out), and the label
 // rendering in-process against creating one popup with a static child (Markdown table rows);
-// with "render N [baseline]" it makes the running program (or baseline) render its label N
-// times, and with "idle" it polls as the program does and nothing else. Run by tools/bench.sh.
+// with "steps" it breaks one start and one rendering into their steps; with "render N
+// [baseline]" it makes the running program (or baseline) render its label N times, and with
+// "idle" it polls as the program does and nothing else. Run by tools/bench.sh.
 #include <windows.h>
+
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -13,25 +16,47 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "driver.h"
 #include "app/program.h"
+#include "driver.h"
+#include "identity/identity.h"
+#include "identity/ipv4.h"
+#include "identity/network.h"
+#include "identity/os_family.h"
 #include "label/label.h"
+#include "label/label_layout.h"
+#include "label/label_text.h"
 #include "resource.h"
 #include "runtime/base/heap.h"
 #include "runtime/graphics/drawing.h"
 #include "runtime/graphics/fonts.h"
 #include "runtime/graphics/images.h"
 #include "runtime/gui/gadgets.h"
+#include "runtime/gui/menus.h"
 #include "runtime/gui/window_events.h"
+#include "settings/preferences.h"
+#include "settings/settings.h"
 
 namespace {
-double now_ms() {
+// A label window counts as the program's final one once it has stayed this long.
+const double kSettledMs = 1000;
+
+LARGE_INTEGER counter_frequency() {
     static LARGE_INTEGER frequency = {};
     if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
+    return frequency;
+}
+
+double ticks_ms(LONGLONG ticks) {
+    return 1000.0 * static_cast<double>(ticks) / static_cast<double>(counter_frequency().QuadPart);
+}
+
+LONGLONG now_ticks() {
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return t.QuadPart;
 }
+
+double now_ms() { return ticks_ms(now_ticks()); }
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
@@ -59,14 +84,16 @@ HWND shown_label(DWORD process_id) {
     return found.window;
 }
 
-PROCESS_INFORMATION start(const std::string& path) {
+PROCESS_INFORMATION start(const std::string& command_line) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    std::string command = "\"" + path + "\"";
+    std::string command = command_line;
     CreateProcessA(0, &command[0], 0, 0, FALSE, 0, 0, 0, &startup, &info);
     return info;
 }
+
+std::string quoted(const std::string& path) { return "\"" + path + "\""; }
 
 void stop(PROCESS_INFORMATION& info) {
     TerminateProcess(info.hProcess, 0);
@@ -75,22 +102,42 @@ void stop(PROCESS_INFORMATION& info) {
     CloseHandle(info.hProcess);
 }
 
-// Milliseconds from CreateProcess to the label being visible with its text. A short pause
-// afterwards lets the ended process's windows and the server settle before the next start.
-double start_up_ms(const std::string& path) {
+// One start as seen from outside, in milliseconds after CreateProcess: when the first window
+// with its text was seen, when the final one was (-1: none came), and how many were seen.
+struct StartUp {
+    double first;
+    double final;
+    int windows;
+};
+
+// A program may show a label window and replace it during its start: the floor does, as
+// Norvane's first placement does (though Norvane's first window has no text yet). So every
+// program is taken at its final window, showing its text: the window that is still the one
+// shown kSettledMs after it was first seen; a replaced window starts the wait afresh. A short
+// pause afterwards lets the ended process's windows and the server settle before the next start.
+StartUp start_up(const std::string& path) {
     const double begin = now_ms();
-    PROCESS_INFORMATION info = start(path);
-    double elapsed = -1;
+    PROCESS_INFORMATION info = start(quoted(path));
+    StartUp result = {-1, -1, 0};
+    HWND seen = 0;
+    double since = 0;
     while (now_ms() - begin < 30000) {
-        if (shown_label(info.dwProcessId)) {
-            elapsed = now_ms() - begin;
+        HWND window = shown_label(info.dwProcessId);
+        const double at = now_ms() - begin;
+        if (window != seen) {
+            seen = window;
+            since = at;
+            if (window && result.windows++ == 0) result.first = at;
+        } else if (window && at - since >= kSettledMs) {
+            result.final = since;
             break;
         }
+        if (WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0) break;
         Sleep(1);
     }
     stop(info);
     Sleep(50);
-    return elapsed;
+    return result;
 }
 
 void init_runtime_for_rendering() {
@@ -146,6 +193,477 @@ double per_call_ms(Work work, int rounds, int calls) {
     return median(times);
 }
 
+// ---- Steps: one start and one rendering, timed step by step with the performance counter.
+// The steps call the program's own functions in the program's order; where the program
+// composes a step inside a function of its own (render_label, place_label_window, the helpers
+// of program_main), the same calls are made here one by one, with the same arguments.
+
+// Each mark stores the time since the previous one.
+struct Laps {
+    double last;
+    void mark(double& step) {
+        const double now = now_ms();
+        step = now - last;
+        last = now;
+    }
+};
+
+enum RenderStep {
+    TextComposed,
+    WidthFontCreated,
+    WidthImageCreated,
+    WidthDrawingStarted,
+    WidthMeasured,
+    WidthFreed,
+    HeightFontCreated,
+    HeightImageCreated,
+    HeightDrawingStarted,
+    HeightMeasured,
+    HeightFreed,
+    OldLabelClosed,
+    LabelOpened,
+    ToolWindowStyle,
+    MadeTopMost,
+    LabelShown,
+    GadgetCreated,
+    LabelFontCreated,
+    LabelFontSet,
+    TextSet,
+    RenderStepCount
+};
+
+const char* const kRenderStepNames[RenderStepCount] = {
+    "label text composed",
+    "width: measuring font created (screen context for its height)",
+    "width: measuring image created (600 x 300, screen context, filled black)",
+    "width: drawing started on the image (memory context, font selected)",
+    "width: text measured",
+    "width: drawing stopped, image and font freed",
+    "height: measuring font created",
+    "height: measuring image created",
+    "height: drawing started on the image",
+    "height: font's metrics read",
+    "height: drawing stopped, image and font freed",
+    "corner worked out; old label window destroyed, its class unregistered",
+    "label window created hidden (class registered, accelerators)",
+    "style set after creation: tool window",
+    "style set after creation: top-most",
+    "label window shown (opacity 100: no transparency)",
+    "text gadget created, with the default GUI font set on it",
+    "label font created (screen context for its height)",
+    "label font set on the gadget",
+    "text set on the gadget again",
+};
+
+// The measuring image of render_label: a screen-compatible bitmap of this size.
+const int kMeasureWidth = 600;
+const int kMeasureHeight = 300;
+// place_label_window's runtime flags (a popup, not yet visible) and the text gadget's flag.
+const unsigned long kHiddenPopup = 0x90000000UL;
+const unsigned long kCentredText = SS_CENTER;
+
+// measure_with_font, step by step: the measurement's five steps are stored from `first` on.
+template <typename Measure>
+int timed_measure(Laps& laps, double* first, Measure measure) {
+    ObjectNumber font = load_font(ANY_NUMBER, app.settings.FontName, app.settings.FontSize, 0);
+    laps.mark(first[0]);
+    ObjectNumber image = create_image(ANY_NUMBER, kMeasureWidth, kMeasureHeight);
+    laps.mark(first[1]);
+    int result = 0;
+    if (start_drawing(image_output())) {
+        if (font) drawing_font(font_handle(font));
+        laps.mark(first[2]);
+        result = measure();
+        laps.mark(first[3]);
+        stop_drawing();
+    }
+    free_image(image);
+    if (font) free_font(font);
+    laps.mark(first[4]);
+    return result;
+}
+
+// place_label_window, step by step. Closing the old window is open_window's first act; done
+// here before it, open_window finds nothing left to close.
+void timed_place(Laps& laps, double* steps) {
+    const LabelPosition p = label_corner_position(app.settings.LabelPos, GetSystemMetrics(SM_CXSCREEN),
+                                                  GetSystemMetrics(SM_CYSCREEN), app.work_area_bottom,
+                                                  app.label_width, app.label_height);
+    close_window(kLabelWindow);
+    laps.mark(steps[OldLabelClosed]);
+    open_window(kLabelWindow, p.x, p.y, app.label_width, app.label_height, kHiddenPopup, "Norvane");
+    laps.mark(steps[LabelOpened]);
+    HWND window = window_handle(kLabelWindow);
+    SetWindowLongA(window, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+    laps.mark(steps[ToolWindowStyle]);
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    laps.mark(steps[MadeTopMost]);
+    ShowWindow(window, SW_SHOW);
+    if (app.settings.TransAmount < 100) apply_transparency(kLabelWindow, app.settings.TransAmount);
+    laps.mark(steps[LabelShown]);
+    if (use_gadget_list(window)) {
+        create_text_gadget(kLabelGadget, 0, 0, app.label_width, app.label_height, text_or_empty(app.label_text),
+                           kCentredText);
+        laps.mark(steps[GadgetCreated]);
+        HFONT font = reinterpret_cast<HFONT>(load_font(kLabelFont, app.settings.FontName, app.settings.FontSize, 0));
+        laps.mark(steps[LabelFontCreated]);
+        set_gadget_font(kLabelGadget, font);
+        laps.mark(steps[LabelFontSet]);
+    }
+}
+
+// render_label, step by step.
+void timed_render(Laps& laps, double* steps) {
+    store_temp_string(&app.label_text, compose_label_text(app.settings, app.identity));
+    laps.mark(steps[TextComposed]);
+    app.label_width = timed_measure(laps, steps + WidthFontCreated, [] { return text_width(app.label_text); });
+    app.label_height =
+        timed_measure(laps, steps + HeightFontCreated, [] { return text_metrics_height(drawing_context()); });
+    timed_place(laps, steps);
+    set_gadget_text(kLabelGadget, text_or_empty(app.label_text));
+    laps.mark(steps[TextSet]);
+}
+
+double sum(const double* steps, int from, int to) {
+    double total = 0;
+    for (int s = from; s < to; ++s) total += steps[s];
+    return total;
+}
+
+enum StartStep {
+    ProcessStarted,
+    HeapCreated,
+    DrawingInit,
+    ObjectListHeap,
+    FontsInit,
+    WindowsInit,
+    GadgetsInit,
+    ImagesInit,
+    MenusInit,
+    PreferencesInit,
+    CommonControlsInit,
+    ScratchInit,
+    WorkAreaRead,
+    IdentityRead,
+    WinsockStarted,
+    HostLookedUp,
+    AboutTextBuilt,
+    LogoDecoded,
+    VersionClassified,
+    ComputerNameRead,
+    PopupMenuBuilt,
+    SettingsLoaded,
+    FirstPlacement,
+    FirstRendering,
+    StartStepCount
+};
+
+const char* const kStartStepNames[StartStepCount] = {
+    "process started: CreateProcess to the driver's first line (loader, system DLLs, C runtime)",
+    "state zeroed, runtime heap created",
+    "init_drawing: default brush and pen",
+    "object-list heap created",
+    "init_fonts",
+    "init_windows: icon, cursor, small icon, template class registered",
+    "init_gadgets: default GUI font, InitCommonControls",
+    "init_images",
+    "init_menus",
+    "init_preferences",
+    "InitCommonControls again",
+    "init_string_scratch",
+    "work area read",
+    "identity read: USERDOMAIN, USERNAME, Windows directory",
+    "Winsock started (WSAStartup)",
+    "host name and address looked up (gethostname, gethostbyname)",
+    "About text built",
+    "logo decoded from the program's data",
+    "Windows version classified",
+    "computer name read from the registry",
+    "popup menu built",
+    "settings loaded (Norvane.ini)",
+    "first placement of the label (steps in the rendering table)",
+    "first rendering (steps in the rendering table)",
+};
+
+// What one start leaves for the driver, in a block shared by name.
+struct StartRecord {
+    double start[StartStepCount];
+    double placement[RenderStepCount];
+    double rendering[RenderStepCount];
+    double messages;  // the queued messages handled once start-up is done
+    int complete;
+};
+const char kStartRecordName[] = "NorvaneBenchStartSteps";
+
+// init_runtime, step by step.
+void timed_init_runtime(Laps& laps, double* steps, HINSTANCE instance) {
+    init_drawing();
+    laps.mark(steps[DrawingInit]);
+    object_list_heap = heap_create(kObjectListHeapSize);
+    laps.mark(steps[ObjectListHeap]);
+    init_fonts();
+    laps.mark(steps[FontsInit]);
+    init_windows(instance);
+    laps.mark(steps[WindowsInit]);
+    init_gadgets();
+    laps.mark(steps[GadgetsInit]);
+    init_images();
+    laps.mark(steps[ImagesInit]);
+    init_menus();
+    laps.mark(steps[MenusInit]);
+    init_preferences();
+    laps.mark(steps[PreferencesInit]);
+    InitCommonControls();
+    laps.mark(steps[CommonControlsInit]);
+    init_string_scratch();
+    laps.mark(steps[ScratchInit]);
+}
+
+// program_main from the work area to the settings, step by step (read_identity and
+// read_network_address made call by call). False where the program would end: no computer name.
+bool timed_gathering(Laps& laps, double* steps) {
+    read_work_area();
+    app.work_area_bottom = app.work_area.bottom;
+    laps.mark(steps[WorkAreaRead]);
+    store_temp_string(&app.identity.domain_name, read_environment_text("USERDOMAIN"));
+    store_temp_string(&app.identity.user_name, read_environment_text("USERNAME"));
+    store_temp_string(&app.windows_dir, read_windows_directory());
+    laps.mark(steps[IdentityRead]);
+    const int started = network_start();
+    laps.mark(steps[WinsockStarted]);
+    if (started) {
+        lookup_host_addresses();
+        store_temp_string(&app.identity.ip_address, format_ipv4(next_host_address()));
+    }
+    laps.mark(steps[HostLookedUp]);
+    build_about_text();
+    laps.mark(steps[AboutTextBuilt]);
+    decode_embedded_image(kLogoImage, logo_bitmap, logo_bitmap_size);
+    laps.mark(steps[LogoDecoded]);
+    app.os_code = classify_windows_version();
+    laps.mark(steps[VersionClassified]);
+    char* name = read_computer_name(app.os_code);
+    if (!name) return false;
+    store_temp_string(&app.identity.computer_name, name);
+    laps.mark(steps[ComputerNameRead]);
+    build_popup_menu();
+    laps.mark(steps[PopupMenuBuilt]);
+    load_settings();
+    laps.mark(steps[SettingsLoaded]);
+    return true;
+}
+
+// program_main's start, step by step, in a process of its own started by "steps"; `created` is
+// the performance counter when the driver called CreateProcess (the counter is the system's,
+// the same in every process).
+int timed_start(LONGLONG created) {
+    Laps laps = {ticks_ms(created)};
+    HANDLE block = OpenFileMappingA(FILE_MAP_WRITE, FALSE, kStartRecordName);
+    StartRecord* record =
+        block ? static_cast<StartRecord*>(MapViewOfFile(block, FILE_MAP_WRITE, 0, 0, sizeof(StartRecord))) : 0;
+    if (!record) return 1;
+    double* steps = record->start;
+    laps.mark(steps[ProcessStarted]);
+    HINSTANCE instance = GetModuleHandleA(0);
+    AppState zero = {};
+    app = zero;
+    app.instance = instance;
+    app.heap = heap_create(kRuntimeHeapSize);
+    runtime_heap = app.heap;
+    laps.mark(steps[HeapCreated]);
+    timed_init_runtime(laps, steps, instance);
+    if (!timed_gathering(laps, steps)) return 1;
+    timed_place(laps, record->placement);
+    steps[FirstPlacement] = sum(record->placement, OldLabelClosed, TextSet);
+    timed_render(laps, record->rendering);
+    steps[FirstRendering] = sum(record->rendering, 0, RenderStepCount);
+    pump();
+    laps.mark(record->messages);
+    record->complete = 1;
+    UnmapViewOfFile(record);
+    CloseHandle(block);
+    return 0;
+}
+
+// Runs `starts` timed starts, each in a fresh process, and keeps the complete ones. Each is
+// preceded by a start of Norvane.exe itself measured from outside as the start-up measure does
+// (`outside`: when its final window came), so that the two can be compared at the same moments.
+std::vector<StartRecord> run_timed_starts(int starts, const std::string& norvane, std::vector<double>* outside) {
+    std::vector<StartRecord> records;
+    HANDLE block = CreateFileMappingA(INVALID_HANDLE_VALUE, 0, PAGE_READWRITE, 0, sizeof(StartRecord), kStartRecordName);
+    StartRecord* shared =
+        block ? static_cast<StartRecord*>(MapViewOfFile(block, FILE_MAP_WRITE, 0, 0, sizeof(StartRecord))) : 0;
+    if (!shared) return records;
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(0, self, sizeof self);
+    for (int i = 0; i <= starts; ++i) {
+        const double final = norvane.empty() ? -1 : start_up(norvane).final;
+        ZeroMemory(shared, sizeof(StartRecord));
+        const LONGLONG created = now_ticks();
+        char ticks[32];
+        snprintf(ticks, sizeof ticks, "%lld", static_cast<long long>(created));
+        PROCESS_INFORMATION info = start(quoted(self) + " timed-start " + ticks);
+        WaitForSingleObject(info.hProcess, 30000);
+        stop(info);
+        Sleep(50);
+        // The first round warms the file cache and the Wine server, as in the start-up measure.
+        if (i == 0) continue;
+        if (shared->complete) records.push_back(*shared);
+        if (final >= 0) outside->push_back(final);
+    }
+    UnmapViewOfFile(shared);
+    CloseHandle(block);
+    return records;
+}
+
+template <typename Field>
+double median_of(const std::vector<StartRecord>& records, Field field) {
+    std::vector<double> values;
+    for (const StartRecord& r : records) values.push_back(field(r));
+    return median(values);
+}
+
+template <typename Field>
+double median_of(const std::vector<std::vector<double>>& rows, Field field) {
+    std::vector<double> values;
+    for (const std::vector<double>& r : rows) values.push_back(field(r.data()));
+    return median(values);
+}
+
+// The first font on a new text gadget, which create_text_gadget sets inside itself: a static
+// control made as the gadget is (same class, style, size and parent), then the same WM_SETFONT.
+struct FirstFont {
+    double created;
+    double font;
+};
+
+FirstFont time_first_font() {
+    HWND parent = window_handle(kLabelWindow);
+    const double begin = now_ms();
+    HWND control = CreateWindowExA(0, "STATIC", text_or_empty(app.label_text),
+                                   WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT | kCentredText, 0, 0, app.label_width,
+                                   app.label_height, parent, reinterpret_cast<HMENU>(kLabelGadget + 1),
+                                   runtime_instance(), 0);
+    const double created = now_ms();
+    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    const FirstFont result = {created - begin, now_ms() - created};
+    DestroyWindow(control);
+    pump();
+    return result;
+}
+
+void print_start_table(const std::vector<StartRecord>& records, const std::vector<double>& outside) {
+    printf("### One start, step by step (median of %d starts, each a fresh process)\n\n", static_cast<int>(records.size()));
+    printf("| Step (program_main's order) | Median ms |\n|---|---|\n");
+    for (int s = 0; s < StartStepCount; ++s)
+        printf("| %s | %.2f |\n", kStartStepNames[s], median_of(records, [s](const StartRecord& r) { return r.start[s]; }));
+    const double total = median_of(records, [](const StartRecord& r) { return sum(r.start, 0, StartStepCount); });
+    const double shown = median_of(records, [](const StartRecord& r) {
+        return sum(r.start, 0, FirstRendering) + sum(r.rendering, 0, GadgetCreated + 1);
+    });
+    printf("| **CreateProcess to the rendered label's gadget made with its text** (where the start-up measure "
+           "takes it) | **%.2f** |\n", shown);
+    printf("| CreateProcess to the end of program_main's start (median of the starts' totals) | %.2f |\n", total);
+    if (!outside.empty())
+        printf("| Norvane.exe itself, started just before each of these, to its final window seen from outside "
+               "(median of %d) | %.2f |\n", static_cast<int>(outside.size()), median(outside));
+    printf("| afterwards, before the loop's first sleep: the queued messages handled (the label painted) | %.2f |\n\n",
+           median_of(records, [](const StartRecord& r) { return r.messages; }));
+}
+
+// Later renderings in one process, each timed step by step and alternating with render_label
+// itself and with the first font's replica, so that all see the same machine and the steps can
+// be checked against the function they take apart.
+struct LaterRenderings {
+    std::vector<std::vector<double>> steps;
+    std::vector<double> messages;        // what each timed rendering left, handled
+    std::vector<double> timed;           // each timed rendering as a whole
+    std::vector<double> whole;           // each render_label
+    std::vector<double> whole_messages;  // what it left, handled
+    std::vector<FirstFont> first_fonts;
+};
+
+LaterRenderings time_later_renderings(int count) {
+    init_runtime_for_rendering();
+    for (int i = 0; i < 20; ++i) {  // a few to warm up
+        render_label();
+        pump();
+    }
+    LaterRenderings r;
+    for (int i = 0; i < count; ++i) {
+        std::vector<double> steps(RenderStepCount);
+        Laps laps = {now_ms()};
+        const double begin = laps.last;
+        timed_render(laps, steps.data());
+        r.timed.push_back(laps.last - begin);
+        double messages;
+        pump();
+        laps.mark(messages);
+        r.steps.push_back(steps);
+        r.messages.push_back(messages);
+        const double t0 = now_ms();
+        render_label();
+        const double t1 = now_ms();
+        pump();
+        r.whole.push_back(t1 - t0);
+        r.whole_messages.push_back(now_ms() - t1);
+        r.first_fonts.push_back(time_first_font());
+    }
+    return r;
+}
+
+void print_render_table(const std::vector<StartRecord>& records, const LaterRenderings& later) {
+    printf("### One rendering, step by step\n\n");
+    printf("| Step (render_label's order) | First placement in a start | First rendering in a start | "
+           "A later rendering (median of %d) |\n|---|---|---|---|\n", static_cast<int>(later.steps.size()));
+    for (int s = 0; s < RenderStepCount; ++s) {
+        const bool placement_step = s >= OldLabelClosed && s < TextSet;
+        char placement[32] = "";
+        if (placement_step)
+            snprintf(placement, sizeof placement, "%.2f",
+                     median_of(records, [s](const StartRecord& r) { return r.placement[s]; }));
+        printf("| %s | %s | %.2f | %.2f |\n", kRenderStepNames[s], placement,
+               median_of(records, [s](const StartRecord& r) { return r.rendering[s]; }),
+               median_of(later.steps, [s](const double* steps) { return steps[s]; }));
+    }
+    printf("| **the whole (median of the totals)** | **%.2f** | **%.2f** | **%.2f** |\n",
+           median_of(records, [](const StartRecord& r) { return sum(r.placement, OldLabelClosed, TextSet); }),
+           median_of(records, [](const StartRecord& r) { return sum(r.rendering, 0, RenderStepCount); }),
+           median_of(later.steps, [](const double* steps) { return sum(steps, 0, RenderStepCount); }));
+    printf("| the messages it left, handled (painting) | | | %.2f |\n\n", median(later.messages));
+}
+
+void print_render_check(const LaterRenderings& later) {
+    std::vector<double> created, font;
+    for (const FirstFont& f : later.first_fonts) {
+        created.push_back(f.created);
+        font.push_back(f.font);
+    }
+    printf("| Check (later renderings, same run) | Median ms |\n|---|---|\n");
+    printf("| the steps above, timed one by one | %.2f |\n", median(later.timed));
+    printf("| render_label itself, alternating with them | %.2f |\n", median(later.whole));
+    printf("| the messages render_label left, handled | %.2f |\n", median(later.whole_messages));
+    printf("| inside \"text gadget created\": a static control made alike, before any font | %.2f |\n", median(created));
+    printf("| inside \"text gadget created\": the first font (default GUI font, WM_SETFONT with redraw) on it | %.2f |\n",
+           median(font));
+}
+
+// "steps": one start and one rendering broken into their steps, as Markdown tables.
+int report_steps(int starts, int renderings) {
+    std::vector<double> outside;
+    const std::vector<StartRecord> records = run_timed_starts(starts, windows_path(getenv("NORVANE_EXE")), &outside);
+    if (records.empty()) {
+        printf("no timed start completed\n");
+        return 1;
+    }
+    print_start_table(records, outside);
+    fflush(stdout);  // the starts took long; what they found is kept whatever follows
+    const LaterRenderings later = time_later_renderings(renderings);
+    print_render_table(records, later);
+    print_render_check(later);
+    return 0;
+}
+
 }  // namespace
 
 // Makes the running program (Norvane, or the baseline with "baseline") render its label the
@@ -169,34 +687,66 @@ int render_running_program(int count, bool baseline) {
 }
 
 int main(int argc, char** argv) {
+    if (argc > 2 && strcmp(argv[1], "timed-start") == 0) return timed_start(_atoi64(argv[2]));
     if (argc > 2 && strcmp(argv[1], "render") == 0)
         return render_running_program(atoi(argv[2]), argc > 3 && strcmp(argv[3], "baseline") == 0);
     if (argc > 1 && strcmp(argv[1], "idle") == 0) return idle_loop();
+    if (argc > 1 && strcmp(argv[1], "steps") == 0)
+        return report_steps(argc > 2 ? atoi(argv[2]) : 15, argc > 3 ? atoi(argv[3]) : 400);
     const int runs = argc > 1 ? atoi(argv[1]) : 15;
     // Start-up, taking the three programs in turn so that all see the same machine load.
     const char* const names[] = {"NORVANE_EXE", "NORVANE_BASELINE_EXE", "NORVANE_FLOOR_EXE"};
     std::string programs[3];
-    std::vector<double> times[3];
+    std::vector<double> first[3], final[3], replaced[3];
+    int counted[3] = {0, 0, 0};
     for (int p = 0; p < 3; ++p) {
         programs[p] = windows_path(getenv(names[p]));
-        start_up_ms(programs[p]);  // warms the file cache and the Wine server
+        start_up(programs[p]);  // warms the file cache and the Wine server
     }
     for (int i = 0; i < runs; ++i)
-        for (int p = 0; p < 3; ++p) times[p].push_back(start_up_ms(programs[p]));
-    const double ours = median(times[0]), baseline = median(times[1]), least = median(times[2]);
-    printf("| Start-up to visible label (median of %d) | %.1f ms | baseline %.1f ms | ratio %.2f |\n", runs, ours,
-           baseline, ours / baseline);
+        for (int p = 0; p < 3; ++p) {
+            const StartUp s = start_up(programs[p]);
+            if (s.final < 0) continue;
+            first[p].push_back(s.first);
+            final[p].push_back(s.final);
+            if (s.windows > 1) replaced[p].push_back(s.final - s.first);
+            ++counted[p];
+        }
+    const double ours = median(final[0]), baseline = median(final[1]), least = median(final[2]);
+    printf("| Start-up to the final label window with its text (median of %d) | %.1f ms | baseline %.1f ms | "
+           "ratio %.2f |\n", counted[0], ours, baseline, ours / baseline);
     printf("| Start-up floor: baseline + common controls, Winsock, host lookup, first placement (median of %d) "
            "| Norvane %.1f ms | floor %.1f ms (%.2f x baseline) | ratio %.2f |\n",
-           runs, ours, least, least / baseline, ours / least);
+           counted[2], ours, least, least / baseline, ours / least);
+    const double floor_first = median(first[2]);
+    printf("| The same runs taken at each program's first window with text, as before | Norvane %.1f ms | "
+           "baseline %.1f ms, floor %.1f ms | ratio %.2f to baseline, %.2f to floor |\n",
+           median(first[0]), median(first[1]), floor_first, median(first[0]) / median(first[1]),
+           median(first[0]) / floor_first);
+    static const char* const labels[] = {"Norvane", "baseline", "floor"};
+    for (int p = 0; p < 3; ++p) {
+        std::vector<double>& r = replaced[p];
+        if (r.empty()) {
+            printf("| %s: a window with text replaced by another | in 0 of %d runs | | |\n", labels[p], counted[p]);
+            continue;
+        }
+        printf("| %s: a window with text replaced by another | in %d of %d runs | the final one %.1f ms later "
+               "(median), at most %.1f ms | |\n",
+               labels[p], static_cast<int>(r.size()), counted[p], median(r), *std::max_element(r.begin(), r.end()));
+    }
 
     // Rendering in-process, and what 1000 renderings leave behind.
     init_runtime_for_rendering();
     render_label();
     pump();
-    const double render = per_call_ms([] { render_label(); }, 5, 200);
-    const double base = per_call_ms(baseline_render, 5, 200);
-    printf("| One rendering (median of 5 x 200) | %.3f ms | baseline %.3f ms | ratio %.2f |\n", render, base,
+    // Rounds of the two alternate, so that a change in the machine's load falls on both.
+    std::vector<double> ours_rounds, baseline_rounds;
+    for (int r = 0; r < 5; ++r) {
+        ours_rounds.push_back(per_call_ms([] { render_label(); }, 1, 200));
+        baseline_rounds.push_back(per_call_ms(baseline_render, 1, 200));
+    }
+    const double render = median(ours_rounds), base = median(baseline_rounds);
+    printf("| One rendering (median of 5 rounds of 200, the two in turn) | %.3f ms | baseline %.3f ms | ratio %.2f |\n", render, base,
            render / base);
     return 0;
 }

@@ -11,8 +11,11 @@ target_link_libraries(baseline_window user32 gdi32)
 target_compile_definitions(floor_window PRIVATE NORVANE_FLOOR)
 target_link_libraries(floor_window comctl32 wsock32 user32 gdi32)
 
+# The driver carries the program's resources, so that the program's code running inside it
+# (renderings, and the timed starts of "steps") finds the icon its window classes load, as it
+# does inside Norvane.exe.
 add_executable(bench_driver ${CMAKE_SOURCE_DIR}/bench/bench_driver.cpp
-    ${CMAKE_SOURCE_DIR}/tests/e2e/driver.cpp)
+    ${CMAKE_SOURCE_DIR}/tests/e2e/driver.cpp ${CMAKE_SOURCE_DIR}/resources/Norvane.rc)
 target_include_directories(bench_driver PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e)
 target_link_libraries(bench_driver norvane_program)
 target_link_options(bench_driver PRIVATE -static)

@@ -8,9 +8,10 @@ runs=${1:-15}
 bash tools/setup.sh >/dev/null || exit 1
 source tools/wine-env.sh
 source tools/wine10.sh
+source tools/wine-i386.sh
 start_display || exit 1
 trap stop_display EXIT
-choose_run_wine || exit 1
+choose_run_wine bench || exit 1
 preset=$RUN_PRESET wine=$RUN_WINE
 out=build/bench/results.md
 mkdir -p build/bench
@@ -19,6 +20,11 @@ mkdir -p build/bench
   echo
   echo "Date: $(date -u +%Y-%m-%d). Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'),"
   echo "Measured: $RUN_WHAT."
+  case "$RUN_WHAT" in *emulated*)
+    echo
+    echo "These figures come from user-mode emulation of a 32-bit machine: its milliseconds measure the"
+    echo "emulator, not the product. The ratios of one run still compare programs that ran alike." ;;
+  esac
   echo
   echo "| Measure | Norvane | Baseline | Ratio |"
   echo "|---|---|---|---|"
@@ -27,7 +33,7 @@ mkdir -p build/bench
     "$wine" "build/$preset/bench_driver.exe" "$runs" | tr -d '\r'
   # Idle CPU and memory of the running program, read from the host kernel: Wine reports neither
   # another process's CPU times nor its private bytes.
-  rm -f "$WINEPREFIX/drive_c/windows/Norvane.ini"
+  rm -f "$RUN_PREFIX/drive_c/windows/Norvane.ini"
   # A program started in the background is the host process $! itself: the loader and the
   # Wine 10 runner replace themselves with it.
   ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
@@ -75,4 +81,9 @@ mkdir -p build/bench
   echo "| Norvane.exe (32-bit, shipped) | $size bytes ($((size / 1024)) KiB) | target 65536 | |"
   imports=$(i686-w64-mingw32-objdump -p build/mingw/Norvane.exe | awk '/DLL Name:/ {print $3}' | tr '\n' ' ')
   echo "| Imported DLLs | $imports | | |"
+  # One start (each in a fresh process, after a start of Norvane.exe seen from outside) and one
+  # rendering taken apart into their steps, timed in-process by the driver running the program's
+  # own functions in the program's order.
+  echo
+  NORVANE_EXE="$PWD/build/$preset/Norvane.exe" "$wine" "build/$preset/bench_driver.exe" steps "$runs" 400 | tr -d '\r'
 } | tee "$out"

@@ -117,8 +117,11 @@ prepare_prefix() {
 # the x86-64 build of the same sources under 64-bit Wine 8. Sets RUN_PRESET, RUN_WINE (a
 # runner), RUN_PREFIX and RUN_WHAT (e.g. "the i686 build under 32-bit wine-8.0 (Debian
 # 8.0~repack-4)"), builds that preset's programs and prepares the prefix (the display must be up).
+#   choose_run_wine [name]   a runner and prefix of that name, so that a benchmark never shares
+#                            the test command's (build/<preset>/wine8 and wineprefix by default)
 choose_run_wine() {
-  RUN_PRESET=mingw RUN_PREFIX="$NORVANE_ROOT/build/mingw/wineprefix" RUN_WINE="$NORVANE_ROOT/build/mingw/wine8"
+  local name=${1:-}
+  RUN_PRESET=mingw RUN_PREFIX="$NORVANE_ROOT/build/mingw/${name:+$name-}wineprefix" RUN_WINE="$NORVANE_ROOT/build/mingw/${name:+$name-}wine8"
   local how="32-bit"
   if [ "$NORVANE_I386" = native ]; then
     write_wine_runner "$RUN_WINE" "$WINE8_32" "$WINE8_32_SERVER" "$RUN_PREFIX" win32
@@ -127,7 +130,7 @@ choose_run_wine() {
     how="32-bit, emulated by qemu-i386:"
   else
     echo "no Wine here runs the shipped i686 build: using the x86-64 build of the same sources"
-    RUN_PRESET=mingw64 RUN_PREFIX="$NORVANE_ROOT/build/mingw64/wineprefix" RUN_WINE="$NORVANE_ROOT/build/mingw64/wine8"
+    RUN_PRESET=mingw64 RUN_PREFIX="$NORVANE_ROOT/build/mingw64/${name:+$name-}wineprefix" RUN_WINE="$NORVANE_ROOT/build/mingw64/${name:+$name-}wine8"
     write_wine_runner "$RUN_WINE" "$WINE8_64" "$WINE8_64_SERVER" "$RUN_PREFIX" win64
     how="64-bit"
   fi
