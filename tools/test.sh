@@ -29,7 +29,7 @@ run_ctest() {  # preset
   ctest --preset "$1" -V > "build/$1-tests.log" 2>&1
 }
 show_log() {  # log
-  grep -E '^ *[0-9]+/[0-9]+ Test +#|^[0-9]+: (.*(Failure|\[  FAILED  \])|wine: Unhandled)|tests passed|tests failed' "$1"
+  grep -E '^ *[0-9]+/[0-9]+ Test +#|^[0-9]+: (.*(Failure|\[  FAILED  \])|wine: Unhandled|crash: )|tests passed|tests failed' "$1"
 }
 wine_name() { sed -nE 's/^wine-([0-9]+\.[0-9]+).*/Wine \1/p' <<<"$1"; }
 
@@ -114,6 +114,7 @@ fi
 # that failed without a failed case of its own (a crash, a time-out, an exit code) counts as one
 # failed case, by name, and a passing program without cases (a script) as one passed case.
 summary=$(awk '
+  BEGIN { build[1] = "host:"; build[2] = "i686:"; build[3] = "x86-64:" }
   FNR == 1 { file++ }
   match($0, /^[0-9]+: /) { n = file ":" substr($0, 1, RLENGTH - 2); line = substr($0, RLENGTH + 1)
     if (line ~ /^\[       OK \] /) ok[n]++
@@ -126,7 +127,11 @@ summary=$(awk '
     for (n in state) {
       passed += ok[n] + 0; failed += bad[n] + 0
       if (state[n] == "passed" && ok[n] + bad[n] == 0) passed++
-      if (state[n] != "passed" && bad[n] + 0 == 0) { failed++; printf "failed without a summary: %s (%s)\n", title[n], state[n] }
+      if (state[n] != "passed" && bad[n] + 0 == 0) {
+        failed++
+        split(n, at, ":")
+        printf "failed without a summary: %s %s (%s)\n", build[at[1]], title[n], state[n]
+      }
     }
     printf "%d %d\n", passed, failed
   }' build/host-tests.log build/mingw-tests.log build/mingw64-tests.log)

@@ -1,13 +1,16 @@
 // The end-to-end driver's means of preparing a run and looking at the program from outside.
 #include "driver.h"
-#include "hook/work_area_hook.h"
-
 
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
 
+#include "../crash_report.h"
+#include "hook/work_area_hook.h"
+
 namespace {
+// The driver runs under gtest's own main: its crash report is set up before that runs.
+const bool kCrashesReported = report_crashes();
 const char kAppDefaults[] = "Software\\Wine\\AppDefaults\\Norvane.exe";
 
 std::string environment_block(const Environment& changes) {
