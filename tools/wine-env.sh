@@ -122,12 +122,12 @@ prepare_prefix() {
 choose_run_wine() {
   local name=${1:-}
   RUN_PRESET=mingw RUN_PREFIX="$NORVANE_ROOT/build/mingw/${name:+$name-}wineprefix" RUN_WINE="$NORVANE_ROOT/build/mingw/${name:+$name-}wine8"
-  local how="32-bit"
+  local how="32-bit" emulated=""
   if [ "$NORVANE_I386" = native ]; then
     write_wine_runner "$RUN_WINE" "$WINE8_32" "$WINE8_32_SERVER" "$RUN_PREFIX" win32
   elif wine8_emulated_prepare; then
     write_wine_runner "$RUN_WINE" "$WINE8_EMULATED" "$WINE8_EMULATED_SERVER" "$RUN_PREFIX" win32
-    how="32-bit, emulated by qemu-i386:"
+    emulated=", emulated by qemu-i386"
   else
     echo "no Wine here runs the shipped i686 build: using the x86-64 build of the same sources"
     RUN_PRESET=mingw64 RUN_PREFIX="$NORVANE_ROOT/build/mingw64/${name:+$name-}wineprefix" RUN_WINE="$NORVANE_ROOT/build/mingw64/${name:+$name-}wine8"
@@ -136,5 +136,5 @@ choose_run_wine() {
   fi
   cmake --preset "$RUN_PRESET" >/dev/null && cmake --build --preset "$RUN_PRESET" -j "$(nproc)" >/dev/null || return 1
   prepare_prefix "$RUN_WINE" "$RUN_PREFIX"
-  RUN_WHAT="the $([ "$RUN_PRESET" = mingw ] && echo i686 || echo x86-64) build under $how $("$RUN_WINE" --version 2>/dev/null | tr -d '\r')"
+  RUN_WHAT="the $([ "$RUN_PRESET" = mingw ] && echo i686 || echo x86-64) build under $how $("$RUN_WINE" --version 2>/dev/null | tr -d '\r')$emulated"
 }
