@@ -254,8 +254,14 @@ bool NorvaneProcess::choose_menu_item(PopupMenuItem item) {
     if (!label) return false;
     click_window(label, true);
     HWND menu = 0;
-    if (!eventually([&] { return (menu = visible_menu()) != 0; }, 5000)) { return false; }
-    settle(100);
+    // The menu takes clicks once its tracking loop has begun: the program's thread is then in
+    // menu mode.
+    auto tracking = [&] {
+        GUITHREADINFO thread = {};
+        thread.cbSize = sizeof thread;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(label, 0), &thread) && (thread.flags & GUI_INMENUMODE);
+    };
+    if (!eventually([&] { return (menu = visible_menu()) != 0 && tracking(); }, 5000)) return false;
     // Click the item as a person would: the items sit in number order with separators between
     // them, Config, About and Exit at positions 0, 2 and 4.
     const int position = (item - kMenuConfig) * 2;
@@ -282,7 +288,15 @@ HWND show_config_dialog(NorvaneProcess& norvane, const char** failed_step) {
         *failed_step = "its last gadget never came";
         dialog = 0;
     }
-    if (dialog) settle(200);  // the dialog shows before it is filled
+    // The dialog shows before it is filled, and it is filled before the program's loop takes its
+    // next posted message: a mark posted now to the custom text is set once filling is over
+    // (setting the text clears it).
+    HWND custom_text = dialog ? child_by_id(dialog, kGadgetCustomText) : 0;
+    if (dialog && !(PostMessageA(custom_text, EM_SETMODIFY, TRUE, 0) &&
+                    eventually([&] { return SendMessageA(custom_text, EM_GETMODIFY, 0, 0) != 0; }))) {
+        *failed_step = "the dialog was never filled";
+        dialog = 0;
+    }
     return dialog;
 }
 
@@ -365,6 +379,15 @@ TextSize measure_text(const char* face_name, int points, const char* text) {
 }
 
 void click_at(int x, int y, bool right_button) {
+    // Two clicks of one button on one spot within the double-click time would be one double
+    // click to the system (the label's right button then opens no menu): each click here is a
+    // click of its own.
+    static DWORD last_time[2];
+    static POINT last_point[2] = {{-1000, -1000}, {-1000, -1000}};
+    const DWORD since = GetTickCount() - last_time[right_button];
+    if (abs(x - last_point[right_button].x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+        abs(y - last_point[right_button].y) <= GetSystemMetrics(SM_CYDOUBLECLK) && since <= GetDoubleClickTime())
+        Sleep(GetDoubleClickTime() - since + 1);
     // Move there first, as a hand on the mouse would, then press and release.
     INPUT move = mouse_input(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE);
     move.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
@@ -376,6 +399,8 @@ void click_at(int x, int y, bool right_button) {
     Sleep(30);
     INPUT release = mouse_input(right_button ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
     SendInput(1, &release, sizeof(INPUT));
+    last_time[right_button] = GetTickCount();
+    last_point[right_button] = {x, y};
     Sleep(30);
 }
 

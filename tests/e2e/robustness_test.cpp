@@ -77,7 +77,6 @@ TEST_F(Robustness, HostileSettingsFilesStillGiveALabelAndAValidSave) {
         write_file(settings_path(), row.bytes);
         NorvaneProcess norvane;
         ASSERT_TRUE(norvane.wait_label(60000));
-        settle(300);
         EXPECT_TRUE(norvane.running());
         ASSERT_TRUE(close_config_dialog(open_config_dialog(norvane)));
         std::string saved;
@@ -111,7 +110,7 @@ TEST_F(Robustness, AnUnwritableSettingsFileIsLeftAsItWas) {
         NorvaneProcess norvane;
         ASSERT_TRUE(norvane.wait_label());
         ASSERT_TRUE(close_config_dialog(open_config_dialog(norvane)));
-        settle(300);
+        EXPECT_TRUE(norvane.wait_label(2000));
         EXPECT_TRUE(norvane.running());
         std::string now;
         ASSERT_TRUE(read_file(settings_path(), &now));
@@ -124,7 +123,7 @@ TEST_F(Robustness, AnUnwritableSettingsFileIsLeftAsItWas) {
         NorvaneProcess norvane;
         ASSERT_TRUE(norvane.wait_label());
         ASSERT_TRUE(close_config_dialog(open_config_dialog(norvane)));
-        settle(300);
+        EXPECT_TRUE(norvane.wait_label(2000));
         EXPECT_TRUE(norvane.running());
         EXPECT_EQ(FILE_ATTRIBUTE_DIRECTORY, GetFileAttributesA(settings_path().c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     }

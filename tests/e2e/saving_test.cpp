@@ -97,7 +97,6 @@ TEST_F(Saving, WhileAnotherProgramHoldsTheFileOpen) {
             HANDLE holder = CreateFileA(settings_path().c_str(), GENERIC_READ, row.share, 0, OPEN_EXISTING, 0, 0);
             ASSERT_NE(INVALID_HANDLE_VALUE, holder);
             ASSERT_TRUE(save_new_desk(norvane));
-            settle(300);
             EXPECT_TRUE(norvane.running());
             EXPECT_TRUE(norvane.wait_label(2000));
             CloseHandle(holder);
@@ -172,7 +171,6 @@ TEST_F(Saving, AWindowsDirectoryThatTakesNoNewFiles) {
         if (!folder.closed())
             GTEST_SKIP() << "the folder could not be made immutable (chattr +i needs root and ext2/3/4, XFS or Btrfs)";
         ASSERT_TRUE(save_new_desk(norvane));
-        settle(300);
         EXPECT_TRUE(norvane.running());
         EXPECT_TRUE(norvane.wait_label(2000));
         EXPECT_EQ(kNewFile, contents(settings_path())) << "written in place";

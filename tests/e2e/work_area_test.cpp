@@ -31,7 +31,7 @@ TEST(WorkArea, RaisingTheBottomEdgeMovesTheLabelUpAndSideEdgesDoNot) {
     narrowed.left += 100;
     narrowed.right -= 100;
     ASSERT_TRUE(set_remote_work_area(norvane.id(), narrowed));
-    settle(500);
+    settle(500);  // time for a move that must not come
     EXPECT_TRUE(IsWindow(moved));
     EXPECT_EQ(moved, norvane.wait_label(100));
     EXPECT_EQ(raised.bottom, rect_of(moved).bottom);
