@@ -516,17 +516,11 @@ std::vector<StartRecord> run_timed_starts(int starts, const std::string& norvane
     return records;
 }
 
-template <typename Field>
-double median_of(const std::vector<StartRecord>& records, Field field) {
+// The median of one figure over records or rows of steps.
+template <typename Rows, typename Field>
+double median_of(const Rows& rows, Field field) {
     std::vector<double> values;
-    for (const StartRecord& r : records) values.push_back(field(r));
-    return median(values);
-}
-
-template <typename Field>
-double median_of(const std::vector<std::vector<double>>& rows, Field field) {
-    std::vector<double> values;
-    for (const std::vector<double>& r : rows) values.push_back(field(r.data()));
+    for (const auto& r : rows) values.push_back(field(r));
     return median(values);
 }
 
@@ -624,12 +618,12 @@ void print_render_table(const std::vector<StartRecord>& records, const LaterRend
                      median_of(records, [s](const StartRecord& r) { return r.placement[s]; }));
         printf("| %s | %s | %.2f | %.2f |\n", kRenderStepNames[s], placement,
                median_of(records, [s](const StartRecord& r) { return r.rendering[s]; }),
-               median_of(later.steps, [s](const double* steps) { return steps[s]; }));
+               median_of(later.steps, [s](const std::vector<double>& steps) { return steps[s]; }));
     }
     printf("| **the whole (median of the totals)** | **%.2f** | **%.2f** | **%.2f** |\n",
            median_of(records, [](const StartRecord& r) { return sum(r.placement, OldLabelClosed, TextSet); }),
            median_of(records, [](const StartRecord& r) { return sum(r.rendering, 0, RenderStepCount); }),
-           median_of(later.steps, [](const double* steps) { return sum(steps, 0, RenderStepCount); }));
+           median_of(later.steps, [](const std::vector<double>& steps) { return sum(steps.data(), 0, RenderStepCount); }));
     printf("| the messages it left, handled (painting) | | | %.2f |\n\n", median(later.messages));
 }
 

@@ -7,6 +7,7 @@
 
 #include <string.h>
 
+#include "identity/os_family.h"
 #include "runtime/base/heap.h"
 #include "runtime/base/strings.h"
 #include "settings/preferences_store.h"
@@ -129,9 +130,7 @@ char comment_character() { return prefs.comment_marker ? prefs.comment_marker[0]
 void init_preferences() {
     prefs.comment_marker = ";";
     prefs.buffer = 0;
-    OSVERSIONINFOA version = {};
-    version.dwOSVersionInfoSize = sizeof version;
-    const bool windows_95_family = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    const bool windows_95_family = is_windows95_family(classify_windows_version());
     const PreferencesFileCalls system = {open_file,  open_failure, file_size,   read_bytes,    write_bytes,  cut_file,
                                          flush_file, close_file,   remove_file, file_standing, wait_a_while, windows_95_family};
     preferences_file_calls = system;
