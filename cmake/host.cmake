@@ -2,7 +2,8 @@
 find_package(GTest REQUIRED)
 set(SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
 
-add_library(norvane_core STATIC ${NORVANE_CORE_SOURCES} src/runtime/base/heap_host.cpp)
+add_library(norvane_core STATIC ${NORVANE_CORE_SOURCES} src/runtime/base/heap_host.cpp
+    src/runtime/base/code_page_host.cpp)
 target_include_directories(norvane_core PUBLIC ${CMAKE_BINARY_DIR}/layers/core)
 target_compile_options(norvane_core PUBLIC ${SANITIZE} -Wall -Wextra)
 target_link_options(norvane_core PUBLIC ${SANITIZE})
@@ -17,7 +18,8 @@ file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/unit/fuzz_*.c
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
   foreach(src IN LISTS FUZZ_SOURCES)
     get_filename_component(name ${src} NAME_WE)
-    add_executable(${name} ${src} ${NORVANE_CORE_SOURCES} src/runtime/base/heap_host.cpp)
+    add_executable(${name} ${src} ${NORVANE_CORE_SOURCES} src/runtime/base/heap_host.cpp
+        src/runtime/base/code_page_host.cpp)
     target_include_directories(${name} PRIVATE ${CMAKE_BINARY_DIR}/layers/core)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined -g)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)

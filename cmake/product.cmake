@@ -7,6 +7,11 @@ file(GLOB_RECURSE NORVANE_PROGRAM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/
 list(TRANSFORM NORVANE_CORE_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/ OUTPUT_VARIABLE core_paths)
 list(REMOVE_ITEM NORVANE_RUNTIME_SOURCES ${core_paths} ${CMAKE_SOURCE_DIR}/src/runtime/base/heap_host.cpp
     ${CMAKE_SOURCE_DIR}/src/runtime/base/heap_win32.cpp)
+# The core's code page is the system's here (natively: a single-byte stand-in).
+list(REMOVE_ITEM NORVANE_RUNTIME_SOURCES ${CMAKE_SOURCE_DIR}/src/runtime/base/code_page_host.cpp
+    ${CMAKE_SOURCE_DIR}/src/runtime/base/code_page_win32.cpp)
+list(REMOVE_ITEM NORVANE_PROGRAM_SOURCES ${CMAKE_SOURCE_DIR}/src/runtime/base/code_page_host.cpp
+    ${CMAKE_SOURCE_DIR}/src/runtime/base/code_page_win32.cpp)
 list(REMOVE_ITEM NORVANE_PROGRAM_SOURCES ${core_paths} ${NORVANE_RUNTIME_SOURCES}
     ${CMAKE_SOURCE_DIR}/src/runtime/base/heap_host.cpp ${CMAKE_SOURCE_DIR}/src/runtime/base/heap_win32.cpp
     ${CMAKE_SOURCE_DIR}/src/app/entry.cpp)
@@ -26,7 +31,8 @@ endif()
 
 # The three layers; everything but the process entry, so that in-process tests link the same
 # modules. The core's heap interface is the system's heaps here (natively: the C library's).
-add_library(norvane_core STATIC ${NORVANE_CORE_SOURCES} src/runtime/base/heap_win32.cpp)
+add_library(norvane_core STATIC ${NORVANE_CORE_SOURCES} src/runtime/base/heap_win32.cpp
+    src/runtime/base/code_page_win32.cpp)
 target_include_directories(norvane_core PRIVATE ${CMAKE_BINARY_DIR}/layers/core)
 add_library(norvane_runtime STATIC ${NORVANE_RUNTIME_SOURCES})
 target_include_directories(norvane_runtime PRIVATE ${CMAKE_BINARY_DIR}/layers/runtime)

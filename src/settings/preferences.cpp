@@ -10,6 +10,7 @@
 #include "identity/os_family.h"
 #include "runtime/base/heap.h"
 #include "runtime/base/strings.h"
+#include "settings/preferences_encoding.h"
 #include "settings/preferences_store.h"
 #include "settings/preferences_text.h"
 
@@ -31,6 +32,58 @@ struct PreferencesFile {
 
 PreferencesFile prefs = {0, 0, 0, 0, ";", 0, 0, 0, 0};
 
+// The last file loaded in another encoding than ANSI: a save of the same path writes that
+// encoding, and values the user left as they were keep the file's own characters.
+struct LoadedEncoding {
+    TextEncoding encoding;
+    String path;
+    char* bytes;  // the file as it was read
+    unsigned long length;
+};
+LoadedEncoding loaded = {EncodingAnsi, 0, 0, 0};
+
+void forget_encoding() {
+    free_string(&loaded.path);
+    if (loaded.bytes) heap_free(runtime_heap, loaded.bytes);
+    loaded.bytes = 0;
+    loaded.length = 0;
+    loaded.encoding = EncodingAnsi;
+}
+
+// The text lookups read: the file's own bytes when they are ANSI, else their text in ANSI,
+// the bytes being kept for the save. Null (so every lookup gives its default) when there is
+// no room for either.
+char* take_loaded_text(const char* path, char* bytes, unsigned long length) {
+    forget_encoding();
+    const TextEncoding encoding = recognise_encoding(bytes, length);
+    if (encoding == EncodingAnsi) return bytes;
+    unsigned long text_length = 0;
+    char* text = decode_preferences(bytes, length, encoding, &text_length);
+    init_string(&loaded.path, path);
+    if (!text || !loaded.path) {
+        heap_free(runtime_heap, bytes);
+        free_string(&loaded.path);
+        return text;
+    }
+    loaded.encoding = encoding;
+    loaded.bytes = bytes;
+    loaded.length = length;
+    return text;
+}
+
+// A save of the file loaded last goes in its encoding. False when there was no room to turn
+// the text into it, so that nothing is saved rather than the file's characters lost.
+bool save_gathered() {
+    if (loaded.encoding == EncodingAnsi || !strings_equal(loaded.path, prefs.target_path))
+        return save_preferences_file(prefs.target_path, prefs.buffer, prefs.length);
+    unsigned long length = 0;
+    char* bytes = encode_preferences(prefs.buffer, prefs.length, loaded.encoding, loaded.bytes, loaded.length, &length);
+    if (!bytes) return false;
+    const bool landed = save_preferences_file(prefs.target_path, bytes, length);
+    heap_free(runtime_heap, bytes);
+    return landed;
+}
+
 // The store's file calls on Win32. Every file is opened with the sharing its road needs; a
 // failure keeps the system's error for failure().
 DWORD last_error;
@@ -44,6 +97,7 @@ void* open_file(const char* path, FileOpening how) {
         {GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS},                    // OpenToRewrite
         {GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS},                      // OpenToOverwrite
         {GENERIC_WRITE, 0, TRUNCATE_EXISTING},                              // OpenToEmpty
+        {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS},       // OpenToMend
     };
     const auto& o = kOpenings[how];
     HANDLE file = CreateFileA(path, o.access, o.share, 0, o.disposition, FILE_ATTRIBUTE_NORMAL, 0);
@@ -138,12 +192,14 @@ void init_preferences() {
 
 void* open_preferences(const char* path) {
     close_preferences();
-    const PreferencesText loaded = load_preferences_file(path);
-    prefs.file_handle = loaded.file;
+    const PreferencesText file = load_preferences_file(path);
+    char* text = file.text ? take_loaded_text(path, file.text, file.length) : 0;
+    if (!file.text) forget_encoding();
+    prefs.file_handle = file.file;
     prefs.writing = 0;
-    prefs.buffer = loaded.text;
-    prefs.scan_start = loaded.text;
-    return loaded.file;
+    prefs.buffer = text;
+    prefs.scan_start = text;
+    return file.file;
 }
 
 void* create_preferences(const char* path) {
@@ -167,7 +223,7 @@ void* create_preferences(const char* path) {
 }
 
 void close_preferences() {
-    if (prefs.writing && !prefs.write_failed) save_preferences_file(prefs.target_path, prefs.buffer, prefs.length);
+    if (prefs.writing && !prefs.write_failed) save_gathered();
     if (prefs.file_handle) preferences_file_calls.close(prefs.file_handle);
     prefs.file_handle = 0;
     prefs.writing = 0;

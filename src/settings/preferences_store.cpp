@@ -18,11 +18,32 @@ const char kCopySuffix[] = ".new";
 // The copy's last line. The writer never makes a line of a lone comment marker, so a copy that
 // ends with this line was written to its end.
 const char kCopyEnd[] = ";\r\n";
-const unsigned long kCopyEndLength = sizeof kCopyEnd - 1;
 // The line before a copy the file holds of its own: lookups end at a "[" line, so until the new
 // text is in place they read the old one.
 const char kStageLine[] = "\r\n[Norvane.ini.new]\r\n";
-const unsigned long kStageLineLength = sizeof kStageLine - 1;
+// Both lines are written in the text's own encoding: bytes, or UTF-16 units in the order its
+// mark gives.
+enum MarkForm { BytesForm, LittleEndianForm, BigEndianForm };
+struct Mark {
+    char bytes[2 * sizeof kStageLine];
+    unsigned long length;
+};
+
+MarkForm form_of(const char* text, unsigned long length) {
+    if (length < 2) return BytesForm;
+    const unsigned char first = static_cast<unsigned char>(text[0]), second = static_cast<unsigned char>(text[1]);
+    return first == 0xFF && second == 0xFE ? LittleEndianForm : first == 0xFE && second == 0xFF ? BigEndianForm : BytesForm;
+}
+
+Mark mark(const char* line, MarkForm form) {
+    Mark m = {{0}, 0};
+    for (const char* c = line; *c; ++c) {
+        if (form == BigEndianForm) m.bytes[m.length++] = 0;
+        m.bytes[m.length++] = *c;
+        if (form == LittleEndianForm) m.bytes[m.length++] = 0;
+    }
+    return m;
+}
 // Its size plus the terminator must fit the heap's 32-bit sizes.
 const unsigned long kLargestLoadedFile = 0x7FFFFFF0;
 // Another program's brief hold of a file (a virus scanner, a backup, another instance saving)
@@ -31,6 +52,7 @@ const unsigned kBusyWaits[] = {50, 100, 150, 200};
 const unsigned kLongestWait = 500;
 unsigned waited;
 const char kZeros[256] = {};
+const unsigned long kUnitSize = 2;
 
 enum TextState { TextAbsent, TextUnread, TextRead };
 struct FileText {
@@ -45,9 +67,11 @@ const FileText kNoText = {0, 0, 0, TextUnread};
 // all the same.
 bool flush(void* file) { return io.flush(file) != FlushFailed; }
 
-void* open_file(const char* path, FileOpening how) {
+// Waits out a brief hold unless the caller holds the settings file meanwhile.
+void* open_file(const char* path, FileOpening how, bool may_wait = true) {
     void* file = io.open(path, how);
     for (unsigned pause : kBusyWaits) {
+        if (!may_wait) break;
         if (file || io.failure() != FileBusy || waited + pause > kLongestWait) break;
         io.wait(pause);
         waited += pause;
@@ -56,19 +80,15 @@ void* open_file(const char* path, FileOpening how) {
     return file;
 }
 
-// A file's whole text. Unread when the file exists but did not open, is larger than the limit
-// or could not all be read into memory: a text that stopped early would read as another file.
-FileText read_text(const char* path, FileOpening how, unsigned long limit, bool keep_open) {
+// The whole text of a file open for reading. Unread when it is larger than the limit or could
+// not all be read into memory: a text that stopped early would read as another file.
+FileText read_open(void* file, unsigned long limit) {
     FileText t = kNoText;
-    t.file = path ? open_file(path, how) : 0;
-    if (!t.file) {
-        if (path && io.failure() == FileMissing) t.state = TextAbsent;
-        return t;
-    }
+    t.file = file;
     unsigned long size = 0;
     char* block = 0;
-    if (io.size(t.file, &size) && size <= limit) block = static_cast<char*>(heap_alloc(runtime_heap, size + 2, false));
-    if (block && io.read(t.file, block, size)) {
+    if (io.size(file, &size) && size <= limit) block = static_cast<char*>(heap_alloc(runtime_heap, size + 2, false));
+    if (block && io.read(file, block, size)) {
         block[size] = 0;
         t.text = block;
         t.length = size;
@@ -76,10 +96,20 @@ FileText read_text(const char* path, FileOpening how, unsigned long limit, bool 
     } else if (block) {
         heap_free(runtime_heap, block);
     }
-    if (!keep_open) {
-        io.close(t.file);
-        t.file = 0;
+    return t;
+}
+
+// A file's whole text, unread also when the file exists but did not open.
+FileText read_text(const char* path, FileOpening how, unsigned long limit, bool may_wait = true) {
+    void* file = path ? open_file(path, how, may_wait) : 0;
+    if (!file) {
+        FileText t = kNoText;
+        if (path && io.failure() == FileMissing) t.state = TextAbsent;
+        return t;
     }
+    FileText t = read_open(file, limit);
+    io.close(file);
+    t.file = 0;
     return t;
 }
 
@@ -99,13 +129,18 @@ String copy_name(const char* path) {
     return name;
 }
 
-// Whether text[length] was written to its end: it ends with the end line, right after a line
-// end. Its length then leaves the end line out.
+// Whether text[length] was written to its end: it ends with the end line, in its own form,
+// right after a line end. Its length then leaves the end line out.
 bool written_to_end(const char* text, unsigned long* length) {
     const unsigned long n = *length;
-    if (!text || n < kCopyEndLength || memcmp(text + n - kCopyEndLength, kCopyEnd, kCopyEndLength) != 0) return false;
-    if (n > kCopyEndLength && text[n - kCopyEndLength - 1] != '\n') return false;
-    *length = n - kCopyEndLength;
+    if (!text) return false;
+    const MarkForm form = form_of(text, n);
+    const Mark end = mark(kCopyEnd, form), line_end = mark("\n", form);
+    if (n < end.length || memcmp(text + n - end.length, end.bytes, end.length) != 0) return false;
+    const unsigned long before = n - end.length;
+    if (before && (before < line_end.length || memcmp(text + before - line_end.length, line_end.bytes, line_end.length) != 0))
+        return false;
+    *length = before;
     return true;
 }
 
@@ -123,13 +158,22 @@ bool on_its_way(const FileText& file, const char* copy, unsigned long copy_lengt
     return !whole;
 }
 
-// The copy a file holds of its own, when it was written to its end: its start, or null.
+// The copy a file holds of its own, when it was written to its end: its start, or null. Its
+// stage line may be in any form, as another instance may have saved the file in another
+// encoding since it was read.
 const char* staged_text(const FileText& file, unsigned long* length) {
-    if (file.state != TextRead || file.length < kStageLineLength) return 0;
-    for (unsigned long at = file.length - kStageLineLength + 1; at-- > 0;) {
-        if (memcmp(file.text + at, kStageLine, kStageLineLength) != 0) continue;
-        *length = file.length - at - kStageLineLength;
-        return written_to_end(file.text + at + kStageLineLength, length) ? file.text + at + kStageLineLength : 0;
+    if (file.state != TextRead) return 0;
+    static const MarkForm kForms[] = {BytesForm, LittleEndianForm, BigEndianForm};
+    for (MarkForm form : kForms) {
+        const Mark stage = mark(kStageLine, form);
+        if (file.length < stage.length) continue;
+        for (unsigned long at = file.length - stage.length + 1; at-- > 0;) {
+            if (memcmp(file.text + at, stage.bytes, stage.length) != 0) continue;
+            const char* staged = file.text + at + stage.length;
+            *length = file.length - at - stage.length;
+            if (form_of(staged, *length) == form && written_to_end(staged, length)) return staged;
+            break;
+        }
     }
     return 0;
 }
@@ -156,56 +200,128 @@ WriteOutcome write_file(const char* path, FileOpening how, const char* text, uns
     return second == Untouched ? first : second;
 }
 
+// Deletes a file this instance holds open. Where the system deletes files that others hold
+// open, that happens before the handle is let go: until then no other instance can open it to
+// write, so the name cannot lead to another instance's copy yet. Elsewhere the system refuses
+// to delete a file while anyone holds it, this instance too, so the handle goes first.
+void discard(const char* path, void* held) {
+    if (io.deletes_open_files) io.remove(path);
+    io.close(held);
+    if (!io.deletes_open_files) io.remove(path);
+}
+
 // A copy no longer needed is emptied, through the save's own handle when it has one, so that
 // it can never be taken again, and deleted. Held by another program so that it can be neither,
 // it stays, and the next load tries again. Where the system deletes files that others hold
 // open, a held copy is not deleted: it may be another instance's, in the middle of its save.
 void retire_copy(const char* path, void* held) {
-    bool emptied = held && io.cut(held, 0);
-    if (held) io.close(held);
-    if (!emptied) {
-        void* file = open_file(path, OpenToEmpty);
-        if (file) io.close(file);
-        if (!file && io.failure() == FileBusy && io.deletes_open_files) return;
+    if (held && !io.cut(held, 0)) {
+        io.close(held);
+        held = 0;
     }
-    io.remove(path);
+    if (!held) held = open_file(path, OpenToEmpty);
+    if (held) discard(path, held);
+    else if (io.failure() != FileBusy || !io.deletes_open_files) io.remove(path);
+}
+
+// What the file and the copy beside it hold after a save that may have been cut short.
+enum Verdict {
+    FileStands,   // the file's own text, and no complete copy
+    FileWins,     // the file's own text: a complete copy beside it is stale
+    CopyTaken,    // the file is on its way to the complete copy, whose text is taken
+    StagedTaken,  // the file holds a complete copy of its own, moved to its start
+};
+
+Verdict judge(FileText* file, FileText* copy) {
+    unsigned long length = copy->length;
+    const bool complete = written_to_end(copy->text, &length);
+    if (complete && on_its_way(*file, copy->text, length)) {
+        copy->text[length] = 0;
+        copy->length = length;
+        return CopyTaken;
+    }
+    const char* staged = staged_text(*file, &length);
+    if (!staged) return complete ? FileWins : FileStands;
+    // The old text is not needed any more: a save wrote the new one behind it.
+    memmove(file->text, staged, length);
+    file->text[length] = 0;
+    file->length = length;
+    return StagedTaken;
+}
+
+// Writes the text over the file through a handle open to read and write, flushed before the
+// file is cut behind it. A second attempt outlasts a passing write error.
+bool write_through(void* file, const char* text, unsigned long length) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (io.write(file, 0, text, length) && flush(file) && io.cut(file, length) && flush(file)) return true;
+    }
+    return false;
+}
+
+// Mending decides again under a handle that keeps other writers out, reading the file and the
+// copy anew, so that a save another instance landed since the first look is never undone. The
+// copy is read without waiting, as the file is held meanwhile. The text found replaces *file.
+bool mend_file(const char* path, const char* copy_path, FileText* file) {
+    void* handle = open_file(path, OpenToMend);
+    if (!handle) return false;
+    FileText now = read_open(handle, kLargestLoadedFile);
+    now.file = 0;  // closed below, after the writes
+    FileText copy = read_text(copy_path, OpenSharedToRead, kLargestCopy, false);
+    // Only what was read whole decides.
+    if (now.state == TextUnread || copy.state == TextUnread) {
+        io.close(handle);
+        release_text(&now);
+        release_text(&copy);
+        return false;
+    }
+    const Verdict verdict = judge(&now, &copy);
+    bool mended = true;
+    if (verdict == CopyTaken) {
+        release_text(&now);
+        now = copy;
+        copy = kNoText;
+        mended = write_through(handle, now.text, now.length);
+    } else if (verdict == StagedTaken) {
+        mended = write_through(handle, now.text, now.length);
+    }
+    if (!io.close(handle)) mended = false;
+    release_text(&copy);
+    // The copy stays until the file holds its text; a stale one goes at once.
+    if ((verdict == CopyTaken && mended) || verdict == FileWins) retire_copy(copy_path, 0);
+    release_text(file);
+    *file = now;
+    return mended;
 }
 
 // Where the whole text lies after a save that was cut short: a complete copy beside the file or
 // inside it. The text found (from the runtime heap) replaces the file's; mending writes it back
 // into the file, the copy beside it staying until that is done. False when the text was found
-// but could not be put back.
+// but could not be put back. The file is not held while the copy is read or retired, as that
+// may wait for another instance that needs the file to finish its save.
 bool settle_file(const char* path, const char* copy_path, FileText* file) {
     if (file->state == TextUnread) return true;
-    FileText copy = read_text(copy_path, OpenSharedToRead, kLargestCopy, false);
-    bool settled = true;
-    unsigned long length = copy.length;
-    const bool complete = written_to_end(copy.text, &length);
-    if (complete && on_its_way(*file, copy.text, length)) {
-        copy.text[length] = 0;
-        release_text(file);
-        settled = write_file(path, OpenToRewrite, copy.text, length) == Written;
-        if (settled) retire_copy(copy_path, 0);
-        *file = copy;
-        file->length = length;
-        file->state = TextRead;
-        return settled;
-    }
+    FileText copy = read_text(copy_path, OpenSharedToRead, kLargestCopy);
+    const Verdict verdict = judge(file, &copy);
     // Any other file wins, and the copy is retired, so that it is never taken later over a file
     // the user has edited or emptied.
-    if (complete) retire_copy(copy_path, 0);
-    release_text(&copy);
-    const char* staged = staged_text(*file, &length);
-    if (staged) {
-        // The old text is not needed any more: a save wrote the new one behind it.
-        memmove(file->text, staged, length);
-        file->text[length] = 0;
-        file->length = length;
-        if (file->file) io.close(file->file);
-        file->file = 0;
-        settled = write_file(path, OpenToOverwrite, file->text, length) == Written;
+    if (verdict == FileWins) retire_copy(copy_path, 0);
+    if (verdict == FileStands || verdict == FileWins) {
+        release_text(&copy);
+        return true;
     }
-    return settled;
+    // A second attempt outlasts a passing error.
+    if (mend_file(path, copy_path, file) || mend_file(path, copy_path, file)) {
+        release_text(&copy);
+        return true;
+    }
+    // Not put back: the text found is loaded all the same, and the next load tries again.
+    if (verdict == CopyTaken) {
+        release_text(file);
+        *file = copy;
+    } else {
+        release_text(&copy);
+    }
+    return false;
 }
 
 // Without a copy beside it the file holds its own: the new text goes behind the old one (NUL
@@ -215,16 +331,21 @@ bool settle_file(const char* path, const char* copy_path, FileText* file) {
 WriteOutcome write_staged(const char* path, const FileText& old, const char* text, unsigned long length) {
     void* file = open_file(path, OpenToOverwrite);
     if (!file) return Untouched;
-    const unsigned long stage = old.length > length ? old.length : length;
+    // At least one NUL unit ends the old text whatever its encoding, and the stage line starts
+    // on a unit's boundary.
+    unsigned long stage = old.length + kUnitSize > length ? old.length + kUnitSize : length;
+    stage += stage % kUnitSize;
+    const MarkForm form = form_of(text, length);
+    const Mark line = mark(kStageLine, form), end = mark(kCopyEnd, form);
     bool staged = true;
     for (unsigned long at = old.length; staged && at < stage;) {
         const unsigned long piece = stage - at < sizeof kZeros ? stage - at : sizeof kZeros;
         staged = io.write(file, at, kZeros, piece);
         at += piece;
     }
-    staged = staged && io.write(file, stage, kStageLine, kStageLineLength) &&
-             io.write(file, stage + kStageLineLength, text, length) &&
-             io.write(file, stage + kStageLineLength + length, kCopyEnd, kCopyEndLength) && flush(file);
+    staged = staged && io.write(file, stage, line.bytes, line.length) &&
+             io.write(file, stage + line.length, text, length) &&
+             io.write(file, stage + line.length + length, end.bytes, end.length) && flush(file);
     if (!staged) {
         const bool cut = io.cut(file, old.length) && flush(file);
         io.close(file);
@@ -251,12 +372,12 @@ PreferencesText load_preferences_file(const char* path) {
     PreferencesText loaded = {0, 0, 0};
     if (!path) return loaded;
     waited = 0;
-    FileText file = read_text(path, OpenToRead, kLargestLoadedFile, true);
+    FileText file = read_text(path, OpenToRead, kLargestLoadedFile);
     String copy_path = copy_name(path);
     if (copy_path) settle_file(path, copy_path, &file);
     free_string(&copy_path);
-    // A mended file is taken again, as a load holds the file it read.
-    if (!file.file && file.state == TextRead) file.file = open_file(path, OpenToRead);
+    // A load holds the file it read; it is taken only now, so that no wait above holds it.
+    if (file.state == TextRead) file.file = open_file(path, OpenToRead);
     loaded.file = file.file;
     loaded.text = file.text;
     loaded.length = file.length;
@@ -266,7 +387,7 @@ PreferencesText load_preferences_file(const char* path) {
 bool save_preferences_file(const char* path, const char* text, unsigned long length) {
     waited = 0;
     String copy_path = copy_name(path);
-    FileText old = read_text(path, OpenSharedToRead, kLargestLoadedFile, false);
+    FileText old = read_text(path, OpenSharedToRead, kLargestLoadedFile);
     // What a save cut short left is put in order first: the copy about to be written anew may
     // hold the one whole text.
     if (copy_path && !settle_file(path, copy_path, &old)) {
@@ -277,13 +398,11 @@ bool save_preferences_file(const char* path, const char* text, unsigned long len
     // The copy is held open until the file has its new text, so that no other instance of the
     // program empties or deletes it meanwhile.
     void* copy = copy_path ? open_file(copy_path, OpenToRewrite) : 0;
-    const bool copied = copy && io.write(copy, 0, text, length) &&
-                        io.write(copy, length, kCopyEnd, kCopyEndLength) && flush(copy);
-    if (copy && !copied) {
-        // Only a copy this save damaged is deleted.
-        io.close(copy);
-        io.remove(copy_path);
-    }
+    const Mark end = mark(kCopyEnd, form_of(text, length));
+    const bool copied = copy && io.write(copy, 0, text, length) && io.write(copy, length, end.bytes, end.length) &&
+                        flush(copy);
+    // Only a copy this save damaged is deleted.
+    if (copy && !copied) discard(copy_path, copy);
     bool landed;
     if (copied) {
         const WriteOutcome outcome = write_file(path, OpenToRewrite, text, length);

@@ -19,6 +19,7 @@ enum FileOpening {
     OpenToRewrite,     // created or emptied, to write; others may read it
     OpenToOverwrite,   // opened or created without emptying, to write; others may read it
     OpenToEmpty,       // an existing file emptied, while no one else has it open
+    OpenToMend,        // opened or created without emptying, to read and write; others may read it
 };
 enum FileFailure { FileMissing, FileBusy, FileRefused };
 enum FileStanding { PathFree, FolderMissing, FileWritable, FileUnwritable };

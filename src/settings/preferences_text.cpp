@@ -5,6 +5,7 @@
 #include <limits.h>
 #include <string.h>
 
+#include "runtime/base/code_page.h"
 #include "runtime/base/strings.h"
 
 namespace {
@@ -13,51 +14,67 @@ const char kLineEnd[] = "\r\n";
 
 char lower_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool equal_ignoring_case(const char* a, const char* b, unsigned length) {
-    for (unsigned i = 0; i < length; ++i) {
-        if (lower_ascii(a[i]) != lower_ascii(b[i])) return false;
-    }
-    return true;
-}
-
-const char* skip_spaces(const char* p) {
+template <class Unit>
+const Unit* skip_spaces(const Unit* p) {
     while (*p == ' ') ++p;
     return p;
 }
 
+template <class Unit>
+bool key_equals(const Unit* a, const char* key, unsigned length) {
+    for (unsigned i = 0; i < length; ++i) {
+        if ((sizeof(Unit) > 1 && a[i] > 0x7F) || lower_ascii(static_cast<char>(a[i])) != lower_ascii(key[i])) return false;
+    }
+    return true;
+}
+
 // The value of the line at p when its key is the one asked for, else null.
-const char* match_line(const char* p, const char* key, unsigned key_length, char comment_marker) {
-    const char* key_start = skip_spaces(p);
-    if (*key_start == comment_marker) return 0;
-    const char* stop = key_start;
+template <class Unit>
+const Unit* match_line(const Unit* p, const char* key, unsigned key_length, char comment_marker) {
+    const Unit* key_start = skip_spaces(p);
+    if (*key_start == static_cast<Unit>(comment_marker)) return 0;
+    const Unit* stop = key_start;
     while (*stop && *stop != '=' && *stop != '\n') ++stop;
-    const char* key_end = stop;
+    const Unit* key_end = stop;
     while (key_end > key_start && key_end[-1] == ' ') --key_end;
     if (*stop != '=' || static_cast<unsigned>(key_end - key_start) != key_length) return 0;
-    if (!equal_ignoring_case(key_start, key, key_length)) return 0;
+    if (!key_equals(key_start, key, key_length)) return 0;
     return skip_spaces(stop + 1);
 }
 
 // The start of the line after the one at p, or the text's NUL.
-const char* next_line(const char* p, LookupKind kind) {
-    const char* lf = strchr(p, '\n');
-    if (!lf) return p + strlen(p);
-    ++lf;
-    if (kind == NumberLookup && *lf == '\r') ++lf;
-    return lf;
+template <class Unit>
+const Unit* next_line(const Unit* p, LookupKind kind) {
+    while (*p && *p != '\n') ++p;
+    if (!*p) return p;
+    ++p;
+    if (kind == NumberLookup && *p == '\r') ++p;
+    return p;
 }
-}  // namespace
 
-const char* find_preference_value(const char* text, const char* key, char comment_marker, LookupKind kind) {
+// Texts in the ANSI code page and in UTF-16 units follow the same rules. They look for "=",
+// spaces and line ends, which no trail byte of a double-byte character equals, and for "[" or
+// the comment marker at a line's start, where no trail byte stands.
+template <class Unit>
+const Unit* find_value(const Unit* text, const char* key, char comment_marker, LookupKind kind) {
     if (!text || !key || !*key) return 0;
     const unsigned key_length = static_cast<unsigned>(strlen(key));
-    const char* p = text;
+    const Unit* p = text;
     while (*p && *p != '[') {
-        const char* value = match_line(p, key, key_length, comment_marker);
+        const Unit* value = match_line(p, key, key_length, comment_marker);
         if (value) return value;
         p = next_line(p, kind);
     }
     return 0;
+}
+}  // namespace
+
+const char* find_preference_value(const char* text, const char* key, char comment_marker, LookupKind kind) {
+    return find_value(text, key, comment_marker, kind);
+}
+
+const WideUnit* find_preference_value_wide(const WideUnit* text, const char* key, char comment_marker) {
+    return find_value(text, key, comment_marker, TextLookup);
 }
 
 int parse_preference_number(const char* value) {
@@ -93,7 +110,8 @@ char* lookup_preference_text(const char* text, const char* key, char comment_mar
     if (!value) return append_text(default_text);
     unsigned length = preference_text_length(value);
     const unsigned room = static_cast<unsigned>(scratch_room());
-    if (length > room) length = room;
+    // A value longer than the room is cut between two characters.
+    if (length > room) length = whole_characters(value, room);
     if (length) memmove(scratch_position, value, length);
     return commit_scratch_text(static_cast<int>(length));
 }

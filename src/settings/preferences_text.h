@@ -2,6 +2,8 @@
 // the writer puts on each line. The file handling around it lives in preferences.cpp.
 #pragma once
 
+#include "runtime/base/code_page.h"
+
 // A loaded text ends at its first NUL. A line whose first byte is "[" ends every lookup; lines
 // starting (after spaces) with the comment marker are skipped; keys compare without regard to
 // ASCII letter case and must have the requested length; the first matching line wins.
@@ -11,6 +13,8 @@
 // does not, so the two can differ on files with LF CR line ends.
 enum LookupKind { NumberLookup, TextLookup };
 const char* find_preference_value(const char* text, const char* key, char comment_marker, LookupKind kind);
+// The same text lookup over a text of UTF-16 units.
+const WideUnit* find_preference_value_wide(const WideUnit* text, const char* key, char comment_marker);
 
 // A value read as a number: white space within the line, an optional sign, decimal digits up
 // to the first non-digit; no digits give 0. Values beyond 32 bits give INT_MIN or INT_MAX.
@@ -20,7 +24,7 @@ unsigned preference_text_length(const char* value);
 
 int lookup_preference_number(const char* text, const char* key, char comment_marker, int default_value);
 // A scratch text: the value, else a copy of the default, else the empty text. A value longer
-// than the room left in the scratch buffer is cut to that room.
+// than the room left in the scratch buffer is cut to that room, between two characters.
 char* lookup_preference_text(const char* text, const char* key, char comment_marker, const char* default_text);
 
 // The writer's lines: key, " = ", the value, CR LF. The bytes go to a sink one piece at a time.

@@ -145,7 +145,8 @@ void* m_open(const char* path, FileOpening how) {
                 {false, 3, false, false, true},   // OpenSharedToRead
                 {true, 1, true, true, false},     // OpenToRewrite
                 {true, 1, true, false, false},    // OpenToOverwrite
-                {true, 0, false, true, true}};    // OpenToEmpty
+                {true, 0, false, true, true},     // OpenToEmpty
+                {true, 1, true, false, false}};   // OpenToMend
     const auto& o = kHow[how];
     Disk& disk = *player->disk;
     if (player->clock < player->held_until && path == std::string(kPath)) {

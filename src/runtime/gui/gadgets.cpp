@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include "runtime/base/code_page.h"
 #include "runtime/base/strings.h"
 #include "runtime/gui/window_events.h"
 #include "runtime/gui/window_procedure.h"
@@ -455,7 +456,11 @@ char* get_gadget_text(int number) {
     if (!record->control || room <= 0) return commit_scratch_text(0);
     // The room excludes the terminating zero; the platform's count includes it.
     const int size = room + 1 < kGadgetTextLimit ? room + 1 : kGadgetTextLimit;
-    return commit_scratch_text(GetWindowTextA(record->control, scratch_position, size));
+    int length = GetWindowTextA(record->control, scratch_position, size);
+    // A text cut to the size is cut between two characters: a lone lead byte would take the
+    // character behind it wherever the text goes.
+    if (length >= size - 1) length = static_cast<int>(whole_characters(scratch_position, static_cast<unsigned>(length)));
+    return commit_scratch_text(length);
 }
 
 void set_gadget_state(int number, LPARAM value) {
