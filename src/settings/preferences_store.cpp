@@ -298,30 +298,32 @@ bool mend_file(const char* path, const char* copy_path, FileText* file) {
 // into the file, the copy beside it staying until that is done. False when the text was found
 // but could not be put back. The file is not held while the copy is read or retired, as that
 // may wait for another instance that needs the file to finish its save.
-bool settle_file(const char* path, const char* copy_path, FileText* file) {
+bool settle_file(const char* path, const char* copy_path, FileText* file, FileText* copy) {
     if (file->state == TextUnread) return true;
-    FileText copy = read_text(copy_path, OpenSharedToRead, kLargestCopy);
-    const Verdict verdict = judge(file, &copy);
-    // Any other file wins, and the copy is retired, so that it is never taken later over a file
-    // the user has edited or emptied.
-    if (verdict == FileWins) retire_copy(copy_path, 0);
-    if (verdict == FileStands || verdict == FileWins) {
-        release_text(&copy);
-        return true;
+    Verdict verdict = judge(file, copy);
+    if (verdict == FileStands) {
+        // A copy that came while the file was read may be another instance's save cut short.
+        release_text(copy);
+        *copy = read_text(copy_path, OpenSharedToRead, kLargestCopy);
+        verdict = judge(file, copy);
     }
+    if (verdict == FileStands) return true;
     // A second attempt outlasts a passing error.
-    if (mend_file(path, copy_path, file) || mend_file(path, copy_path, file)) {
-        release_text(&copy);
-        return true;
-    }
+    if (mend_file(path, copy_path, file) || mend_file(path, copy_path, file)) return true;
     // Not put back: the text found is loaded all the same, and the next load tries again.
     if (verdict == CopyTaken) {
         release_text(file);
-        *file = copy;
-    } else {
-        release_text(&copy);
+        *file = *copy;
+        *copy = kNoText;
     }
-    return false;
+    return verdict == FileWins;
+}
+
+// The file and the copy beside it as a load or save first sees them, the copy read first: a
+// save that lands between the two reads leaves its text in the file.
+FileText read_file_and_copy(const char* path, const char* copy_path, FileOpening how, FileText* copy) {
+    *copy = read_text(copy_path, OpenSharedToRead, kLargestCopy);
+    return read_text(path, how, kLargestLoadedFile);
 }
 
 // Without a copy beside it the file holds its own: the new text goes behind the old one (NUL
@@ -372,9 +374,11 @@ PreferencesText load_preferences_file(const char* path) {
     PreferencesText loaded = {0, 0, 0};
     if (!path) return loaded;
     waited = 0;
-    FileText file = read_text(path, OpenToRead, kLargestLoadedFile);
     String copy_path = copy_name(path);
-    if (copy_path) settle_file(path, copy_path, &file);
+    FileText copy = kNoText;
+    FileText file = read_file_and_copy(path, copy_path, OpenToRead, &copy);
+    if (copy_path) settle_file(path, copy_path, &file, &copy);
+    release_text(&copy);
     free_string(&copy_path);
     // A load holds the file it read; it is taken only now, so that no wait above holds it.
     if (file.state == TextRead) file.file = open_file(path, OpenToRead);
@@ -387,10 +391,13 @@ PreferencesText load_preferences_file(const char* path) {
 bool save_preferences_file(const char* path, const char* text, unsigned long length) {
     waited = 0;
     String copy_path = copy_name(path);
-    FileText old = read_text(path, OpenSharedToRead, kLargestLoadedFile);
+    FileText found = kNoText;
+    FileText old = read_file_and_copy(path, copy_path, OpenSharedToRead, &found);
     // What a save cut short left is put in order first: the copy about to be written anew may
     // hold the one whole text.
-    if (copy_path && !settle_file(path, copy_path, &old)) {
+    const bool settled = !copy_path || settle_file(path, copy_path, &old, &found);
+    release_text(&found);
+    if (!settled) {
         release_text(&old);
         free_string(&copy_path);
         return false;

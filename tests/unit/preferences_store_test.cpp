@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/preferences_encoding.h"
 #include "settings/preferences_store.h"
 #include "settings/preferences_text.h"
 #include "settings/settings_table.h"
@@ -46,12 +47,16 @@ struct Disk {
         for (auto& f : d.files) f.second = std::make_shared<Node>(*f.second);
         return d;
     }
-    // What tells states apart. A copy without its end line is never taken, whatever it holds.
+    // What tells states apart. A copy without its end line (in any encoding) is never taken,
+    // whatever it holds.
     std::string key() const {
         std::string k = folder_closed ? "closed;" : ";";
         for (const auto& f : files) {
             const std::string& b = f.second->bytes;
-            const bool incomplete_copy = f.first == kCopyPath && (b.size() < 3 || b.compare(b.size() - 3, 3, ";\r\n") != 0);
+            bool ended = false;
+            for (const std::string& end : {std::string(";\r\n"), std::string(";\0\r\0\n\0", 6), std::string("\0;\0\r\0\n", 6)})
+                ended = ended || (b.size() >= end.size() && b.compare(b.size() - end.size(), end.size(), end) == 0);
+            const bool incomplete_copy = f.first == kCopyPath && !ended;
             k += f.first + "=" + (incomplete_copy ? "(incomplete)" : b) + "|";
         }
         return k;
@@ -63,11 +68,12 @@ struct Disk {
 
 enum FaultKind {
     Refused, Busy, ShortHalf, ShortAllButOne, FlushNotOffered_, ProcessEnds, PowerZeros, PowerGone, OtherSave,
-    OtherSave95, kFaultKinds
+    OtherSave95, OtherCutShort95, kFaultKinds
 };
 const char* const kFaultNames[] = {"refused", "busy", "short by half", "short by one byte", "flush not offered",
                                    "process ended", "power lost (zeros)", "power lost (gone)",
-                                   "another instance saving at once", "another instance saving at once on Windows 95"};
+                                   "another instance saving at once", "another instance saving at once on Windows 95",
+                                   "another instance's save cut short while rewriting the file on Windows 95"};
 enum CallKind { OpenCall, WriteCall, FlushCall, OtherCall };
 
 // The calls of one instance of the program in one step: the fault to play, and what happened.
@@ -80,6 +86,8 @@ struct Player {
     bool hit = false, misfit = false, dead = false;
     FileFailure failure = FileMissing;
     const std::string* other_text = nullptr;  // what another instance saves at once
+    bool other_landed = false;
+    bool dies_at_file_write = false;  // another instance cut short once it writes the file
     unsigned clock = 0;      // milliseconds waited
     unsigned held_until = 0; // another program holds the file until then
 };
@@ -104,13 +112,17 @@ bool go(CallKind kind, bool* short_write = nullptr) {
         player->misfit = true;
         return true;
     }
-    if (f == OtherSave || f == OtherSave95) {
+    if (f == OtherSave || f == OtherSave95 || f == OtherCutShort95) {
         Player* const first = player;
         Player other;
         other.disk = first->disk;
         other.id = first->id + 1;
+        other.dies_at_file_write = f == OtherCutShort95;
         player = &other;
-        save_text(*first->other_text);
+        first->other_landed = save_text(*first->other_text) && !other.dead;
+        // A process's handles end with it.
+        for (auto h = first->disk->handles.begin(); h != first->disk->handles.end();)
+            h = h->second.owner == other.id ? first->disk->handles.erase(h) : std::next(h);
         player = first;
         return true;
     }
@@ -198,6 +210,7 @@ bool m_read(void* file, char* bytes, unsigned long length) {
 }
 
 bool m_write(void* file, unsigned long at, const char* bytes, unsigned long length) {
+    if (player->dies_at_file_write && !player->dead && handle_of(file) && !handle_of(file)->copy) player->dead = true;
     bool short_write = false;
     if (!go(WriteCall, &short_write) && !short_write) return false;
     Handle* h = handle_of(file);
@@ -252,7 +265,13 @@ bool m_remove(const char* path) {
 
 FileStanding m_standing(const char* path) { return player->disk->files.count(path) ? FileWritable : PathFree; }
 
-void m_wait(unsigned milliseconds) { player->clock += milliseconds; }
+void m_wait(unsigned milliseconds) {
+    const auto file = player->disk->files.find(kPath);
+    for (const auto& h : player->disk->handles)
+        if (file != player->disk->files.end() && h.second.owner == player->id && h.second.node == file->second)
+            misdeed = "held the settings file while waiting";
+    player->clock += milliseconds;
+}
 
 const PreferencesFileCalls kModelCalls = {m_open,  m_failure, m_size,   m_read,     m_write, m_cut,
                                           m_flush, m_close,   m_remove, m_standing, m_wait,  false};
@@ -275,10 +294,21 @@ std::string summary(const char* text) {
     return s;
 }
 
+// The same of file bytes in any encoding, as the program reads them.
+std::string summary(const std::string& bytes) {
+    const TextEncoding encoding = recognise_encoding(bytes.data(), bytes.size());
+    if (encoding == EncodingAnsi) return summary(bytes.c_str());
+    unsigned long length = 0;
+    char* text = decode_preferences(bytes.data(), bytes.size(), encoding, &length);
+    const std::string s = summary(text);
+    heap_free(runtime_heap, text);
+    return s;
+}
+
 std::string load_summary(Player& p) {
     player = &p;
     const PreferencesText loaded = load_preferences_file(kPath);
-    const std::string s = summary(loaded.text);
+    const std::string s = loaded.text ? summary(std::string(loaded.text, loaded.length)) : summary("");
     if (loaded.file) m_close(loaded.file);
     if (loaded.text) heap_free(runtime_heap, loaded.text);
     return s;
@@ -288,19 +318,39 @@ std::string load_summary(Player& p) {
 const std::string& summary_of(const std::string& text) {
     static std::map<std::string, std::string> known;
     auto found = known.find(text);
-    if (found == known.end()) found = known.emplace(text, summary(text.c_str())).first;
+    if (found == known.end()) found = known.emplace(text, summary(text)).first;
     return found->second;
 }
 
-// A ten-line settings file whose every value tells which one it is: numbers 2n, texts "...#n".
-const std::string& settings_text(int n) {
-    static std::map<int, std::string> made;
-    std::string& t = made[n];
-    if (t.empty())
-        for (const SettingRow& row : kSettingRows) {
-            if (row.text) put_preference_text(collect, &t, row.key, (row.key + std::string("#") + char('0' + n)).c_str());
-            else put_preference_number(collect, &t, row.key, 20 + n);
+// Latin-1 text (the host's code page) in another encoding, mark first.
+std::string encoded(const std::string& text, TextEncoding encoding) {
+    std::string e = encoding == EncodingUtf8Marked ? "\xEF\xBB\xBF" : encoding == EncodingUtf16Le ? "\xFF\xFE"
+                                                    : encoding == EncodingUtf16Be ? "\xFE\xFF" : "";
+    for (unsigned char c : text) {
+        if (encoding == EncodingUtf16Le || encoding == EncodingUtf16Be) {
+            e += encoding == EncodingUtf16Le ? std::string{char(c), '\0'} : std::string{'\0', char(c)};
+        } else if (encoding != EncodingAnsi && c >= 0x80) {
+            e += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+        } else {
+            e += char(c);
         }
+    }
+    return e;
+}
+
+// A ten-line settings file whose every value tells which one it is: numbers 2n, texts "...#n",
+// in the encoding given.
+const std::string& settings_text(int n, TextEncoding encoding = EncodingAnsi) {
+    static std::map<int, std::string> made;
+    std::string& t = made[n * 8 + encoding];
+    if (t.empty()) {
+        std::string plain;
+        for (const SettingRow& row : kSettingRows) {
+            if (row.text) put_preference_text(collect, &plain, row.key, (row.key + std::string("#") + char('0' + n)).c_str());
+            else put_preference_number(collect, &plain, row.key, 20 + n);
+        }
+        t = encoded(plain, encoding);
+    }
     return t;
 }
 
@@ -327,6 +377,7 @@ struct World {
     Disk disk;
     std::set<std::string> allowed;
     bool window_open;
+    TextEncoding encoding = EncodingAnsi;  // what the program saves in, as it read the file in it
 };
 
 enum Outcome { Played, NotReached, Misfit };
@@ -369,7 +420,7 @@ protected:
             if (e.remove) d.files.erase(kPath);
             else d.put(kPath, e.text);
             const std::string after = probe(d);
-            if (after != summary(e.text.c_str())) fail(std::string("the file ") + e.what + " by the user loads as " + after);
+            if (after != summary(e.text)) fail(std::string("the file ") + e.what + " by the user loads as " + after);
         }
     }
 
@@ -390,11 +441,13 @@ protected:
         p.disk = &w->disk;
         p.fault_at = at;
         p.fault = fault;
-        p.other_text = &settings_text(5 + depth_);
+        p.other_text = &settings_text(5 + depth_, w->encoding);
         player = &p;
         // The Windows 95 family deletes a file another program holds open: only another
         // instance's save can meet that.
-        w->disk.deletes_open_files = preferences_file_calls.deletes_open_files = at && fault == OtherSave95;
+        const bool other = at && (fault == OtherSave || fault == OtherSave95 || fault == OtherCutShort95);
+        w->disk.deletes_open_files = preferences_file_calls.deletes_open_files =
+            at && (fault == OtherSave95 || fault == OtherCutShort95);
         const bool landed = is_save && save_text(text);
         const std::string loaded = is_save ? "" : load_summary(p);
         w->disk.deletes_open_files = preferences_file_calls.deletes_open_files = false;
@@ -405,7 +458,7 @@ protected:
         ++steps_;
         bool left_open = false;
         for (auto h = w->disk.handles.begin(); h != w->disk.handles.end();) {
-            left_open = left_open || !p.dead;
+            left_open = left_open || (!p.dead && h->second.owner == p.id);
             h = w->disk.handles.erase(h);  // a process's handles end with it
         }
         if (left_open) fail("a handle was left open");
@@ -419,29 +472,32 @@ protected:
             n.durable = n.bytes;
             n.dirty.assign(n.bytes.size(), 0);
         }
-        const bool cut = at && fault != OtherSave && fault != OtherSave95 && fault != FlushNotOffered_;
+        const bool cut = at && !other && fault != FlushNotOffered_;
         if (is_save) {
             if ((!at || fault == FlushNotOffered_) && !landed && !(w->disk.folder_closed && !w->disk.files.count(kPath)))
                 fail("a save without a fault did not land");
             if (landed) w->allowed.clear();
             w->allowed.insert(summary_of(text));
-            if (at && (fault == OtherSave || fault == OtherSave95)) w->allowed.insert(summary_of(*p.other_text));
-            w->window_open = cut && p.dead;
+            if (other) w->allowed.insert(summary_of(*p.other_text));
+            w->window_open = (cut && p.dead) || (other && !p.other_landed);
         } else if (!cut) {
-            if (!w->allowed.count(loaded)) fail("the load gives " + loaded);
+            // Another instance's save may land before the load reads the file or after it.
+            if (!w->allowed.count(loaded) && !(other && loaded == summary_of(*p.other_text))) fail("the load gives " + loaded);
             w->allowed = {loaded};
-            w->window_open = false;
+            if (other && p.other_landed) w->allowed = {summary_of(*p.other_text)};
+            else if (other) w->allowed.insert(summary_of(*p.other_text));
+            w->window_open = other && !p.other_landed;
         }
         return Played;
     }
 
     // Every way of playing the steps from `depth` on: load, save, load, save, load, save.
     void explore(const World& w, int depth) {
-        if (depth == 6) return;
         const bool is_save = depth % 2 == 1;
-        const std::string& text = settings_text(depth / 2 + 1);
+        if (depth == depth_limit_) return;
+        const std::string& text = settings_text(depth / 2 + 1, w.encoding);
         for (int kind = -1; kind < kFaultKinds; ++kind) {
-            if ((kind == OtherSave || kind == OtherSave95) && !is_save) continue;
+            if (kind == OtherCutShort95 && !is_save) continue;
             for (int at = kind < 0 ? 0 : 1;; ++at) {
                 World next = w;
                 next.disk = w.disk.copy();
@@ -474,17 +530,22 @@ protected:
     std::set<std::string> seen_;
     long steps_ = 0;
     int depth_ = 0;
+    int depth_limit_ = 6;
     int failures_ = 0;
 };
 
 TEST_F(StoreExplorer, NoSequenceOfInterruptionsLosesTheSettingsAndTheUsersFileWins) {
     const std::string old_text = settings_text(0);
     const std::string copy = old_text + ";\r\n";
+    const std::string utf8 = settings_text(0, EncodingUtf8Marked), utf16 = settings_text(0, EncodingUtf16Le);
+    const std::string utf16be = settings_text(0, EncodingUtf16Be), utf16_copy = utf16 + std::string(";\0\r\0\n\0", 6);
+    const std::string utf8_cut = encoded(old_text + "Note = \xFC\xFC", EncodingUtf8).substr(0, old_text.size() + 10);
     struct Start {
         const char* what;
         std::map<std::string, std::string> files;
         std::string allowed;
         bool window_open;
+        TextEncoding encoding = EncodingAnsi;
     } starts[] = {
         {"no file", {}, "", false},
         {"an empty file", {{kPath, ""}}, "", false},
@@ -494,6 +555,14 @@ TEST_F(StoreExplorer, NoSequenceOfInterruptionsLosesTheSettingsAndTheUsersFileWi
         {"a truncated copy", {{kPath, old_text}, {kCopyPath, copy.substr(0, copy.size() - 2)}}, old_text, false},
         {"a NUL-filled file beside a complete copy", {{kPath, std::string(old_text.size(), '\0')}, {kCopyPath, copy}}, old_text, true},
         {"a NUL-filled file", {{kPath, std::string(old_text.size(), '\0')}}, "", false},
+        {"a UTF-8 file with a mark", {{kPath, utf8}}, utf8, false, EncodingUtf8Marked},
+        {"a UTF-16 file", {{kPath, utf16}}, utf16, false, EncodingUtf16Le},
+        {"a big-endian UTF-16 file", {{kPath, utf16be}}, utf16be, false, EncodingUtf16Be},
+        {"a NUL-filled file beside a complete UTF-16 copy", {{kPath, std::string(utf16.size(), '\0')}, {kCopyPath, utf16_copy}},
+         utf16, true, EncodingUtf16Le},
+        {"a UTF-16 file cut in the middle of a unit", {{kPath, utf16.substr(0, utf16.size() - 1)}},
+         utf16.substr(0, utf16.size() - 1), false, EncodingUtf16Le},
+        {"a UTF-8 file cut in the middle of a sequence", {{kPath, utf8_cut}}, utf8_cut, false, EncodingUtf8},
     };
     const auto begin = std::chrono::steady_clock::now();
     for (bool folder_closed : {false, true}) {
@@ -501,9 +570,12 @@ TEST_F(StoreExplorer, NoSequenceOfInterruptionsLosesTheSettingsAndTheUsersFileWi
             World w;
             for (const auto& f : s.files) w.disk.put(f.first, f.second);
             w.disk.folder_closed = folder_closed;
-            w.allowed = {summary(s.allowed.c_str())};
+            w.allowed = {summary(s.allowed)};
             w.window_open = s.window_open;
+            w.encoding = s.encoding;
             start_ = std::string(folder_closed ? "folder takes no new files, " : "") + s.what;
+            // Other encodings change only the bytes: a load, a save and a load again show it.
+            depth_limit_ = s.encoding == EncodingAnsi ? 6 : 3;
             check(w);
             explore(w, 0);
         }
@@ -541,5 +613,22 @@ TEST_F(StoreExplorer, ALargeStrayCopyIsNeverRead) {
     EXPECT_EQ(0u, w.disk.files.count(kCopyPath));
     EXPECT_EQ(summary_of(settings_text(2)), probe(w.disk));
     EXPECT_EQ("", misdeed);
+}
+// A load that finds another instance holding a stale copy does not hold the settings file while
+// it waits for the copy: that instance's save needs the file to finish.
+TEST_F(StoreExplorer, ALoadHoldsNoFileWhileItWaitsForAHeldCopy) {
+    for (bool windows_95 : {false, true}) {
+        Disk d;
+        d.put(kPath, settings_text(0));
+        d.put(kCopyPath, settings_text(1) + ";\r\n");
+        d.handles[d.next_handle++] = Handle{d.files[kCopyPath], true, 1, 2, true};
+        d.deletes_open_files = preferences_file_calls.deletes_open_files = windows_95;
+        Player p;
+        p.disk = &d;
+        EXPECT_EQ(summary_of(settings_text(0)), load_summary(p));
+        EXPECT_EQ("", misdeed) << (windows_95 ? "Windows 95 family" : "Windows NT family");
+        misdeed.clear();
+        preferences_file_calls.deletes_open_files = false;
+    }
 }
 }  // namespace
