@@ -144,6 +144,41 @@ TEST_F(SettingsFileTest, HandWrittenFilesFollowTheLineRules) {
     }
 }
 
+// Latin-1 text (a subset of the Western code page) in a file encoding, its mark first.
+std::string in_encoding(const std::string& text, const std::string& encoding) {
+    std::string e = encoding == "UTF-8 with a mark" ? "\xEF\xBB\xBF" : encoding == "UTF-16" ? "\xFF\xFE"
+                    : encoding == "UTF-16 big-endian" ? "\xFE\xFF" : "";
+    for (unsigned char c : text) {
+        if (encoding.compare(0, 6, "UTF-16") == 0) e += encoding == "UTF-16" ? std::string{char(c), '\0'} : std::string{'\0', char(c)};
+        else if (encoding != "ANSI" && c >= 0x80) e += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+        else e += char(c);
+    }
+    return e;
+}
+
+// A file in each encoding is read as the program's own text, and a save writes it back in that
+// encoding, mark included, byte for byte where a value was left as it was.
+TEST_F(SettingsFileTest, EveryEncodingIsReadAndWrittenBackAsItCame) {
+    if (GetACP() != 1252) GTEST_SKIP() << "the rows are written for the Western code page, not " << GetACP();
+    const std::string hand = "TransAmount = 50\r\nLabelPos = 1\r\nAddToDisplay = B\xFCro 2.OG\r\n";
+    const char summary[] = "50|0|1|1|0|0|0|B\xFCro 2.OG|Arial|8";
+    for (const char* encoding : {"ANSI", "UTF-8", "UTF-8 with a mark", "UTF-16", "UTF-16 big-endian"}) {
+        write_file(path_, in_encoding(hand, encoding));
+        EXPECT_EQ(summary, load_summary()) << encoding;
+        save_settings();
+        EXPECT_EQ(in_encoding(settings_file_text(summary), encoding), read_file(path_)) << encoding;
+        EXPECT_EQ(summary, load_summary()) << encoding;
+    }
+    // A character the code page lacks shows as "?" and stays in the file while its value is left.
+    const std::string foreign = "AddToDisplay = \xE8\xA1\xA8 B\xC3\xBCro\r\nFontSize = 9\r\n";
+    write_file(path_, foreign);
+    EXPECT_EQ("100|0|4|1|0|0|0|? B\xFCro|Arial|9", load_summary());
+    save_settings();
+    std::string expected = in_encoding(settings_file_text("100|0|4|1|0|0|0|? B\xFCro|Arial|9"), "UTF-8");
+    expected.replace(expected.find("= ?") + 2, 1, "\xE8\xA1\xA8");
+    EXPECT_EQ(expected, read_file(path_));
+}
+
 TEST_F(SettingsFileTest, WhileLoadedOthersMayReadButNotWrite) {
     write_file(path_, "LabelPos = 1\r\n");
     ASSERT_TRUE(open_preferences(path_.c_str()));
