@@ -245,3 +245,48 @@ TEST_F(SavingLeftovers, CopyHeldWithoutWriteSharingStillLetsTheSaveLand) {
     EXPECT_EQ(label_with("old desk"), next_start_label());
     EXPECT_EQ("<missing>", contents(copy_path()));
 }
+
+namespace {
+// Latin-1 text (a subset of the Western code page) in a file encoding, its mark first.
+std::string in_encoding(const std::string& text, const std::string& encoding) {
+    std::string e = encoding == "UTF-8 with a mark" ? "\xEF\xBB\xBF" : encoding == "UTF-16" ? "\xFF\xFE"
+                    : encoding == "UTF-16 big-endian" ? "\xFE\xFF" : "";
+    for (unsigned char c : text) {
+        if (encoding.compare(0, 6, "UTF-16") == 0) e += encoding == "UTF-16" ? std::string{char(c), '\0'} : std::string{'\0', char(c)};
+        else if (encoding != "ANSI" && c >= 0x80) e += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+        else e += char(c);
+    }
+    return e;
+}
+
+// A file as Notepad or a script writes it, in each encoding: the label shows its settings, and
+// "&Close" writes the file back in its encoding, mark included.
+TEST(SavingEncodings, EveryEncodingShowsOnTheLabelAndIsWrittenBackAsItCame) {
+    if (GetACP() != 1252) GTEST_SKIP() << "the rows are written for the Western code page, not " << GetACP();
+    const std::string hand = "TransAmount = 50\r\nLabelPos = 1\r\nAddToDisplay = B\xFCro 2.OG\r\n";
+    const std::string saved =
+        "TransAmount = 50\r\nAutoStart = 0\r\nLabelPos = 1\r\nShowComputerName = 1\r\nShowDomainName = 0\r\n"
+        "ShowUserID = 0\r\nShowIP = 0\r\nAddToDisplay = B\xFCro 2.OG\r\nFontName = Arial\r\nFontSize = 8\r\n";
+    for (const char* encoding : {"ANSI", "UTF-8", "UTF-8 with a mark", "UTF-16", "UTF-16 big-endian"}) {
+        SCOPED_TRACE(encoding);
+        remove_settings();
+        write_file(settings_path(), in_encoding(hand, encoding));
+        NorvaneProcess norvane;
+        HWND label = norvane.wait_label();
+        ASSERT_TRUE(label);
+        EXPECT_EQ(" B\xFCro 2.OG " + registry_computer_name() + " ", norvane.label_text());
+        BYTE alpha = 0;
+        EXPECT_TRUE(GetLayeredWindowAttributes(label, 0, &alpha, 0));
+        EXPECT_EQ(127, alpha);
+        const RECT area = work_area(), rect = rect_of(label);
+        EXPECT_EQ(area.left, rect.left);
+        EXPECT_EQ(area.top, rect.top);
+        HWND dialog = open_config_dialog(norvane);
+        ASSERT_TRUE(close_config_dialog(dialog));
+        std::string bytes;
+        EXPECT_TRUE(eventually([&] { return read_file(settings_path(), &bytes) && bytes == in_encoding(saved, encoding); }));
+        EXPECT_EQ(in_encoding(saved, encoding), bytes);
+    }
+    remove_settings();
+}
+}  // namespace
