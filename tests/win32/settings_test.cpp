@@ -179,6 +179,36 @@ TEST_F(SettingsFileTest, EveryEncodingIsReadAndWrittenBackAsItCame) {
     EXPECT_EQ(expected, read_file(path_));
 }
 
+// Under a double-byte code page, characters whose second byte is "\\", "[", "]", "|" or "~"
+// round-trip in an ANSI file byte for byte, and read from a UTF-8 file as the code page's own.
+TEST_F(SettingsFileTest, DoubleByteCharactersRoundTripInAnsiAndUtf8) {
+    const struct {
+        UINT code_page;
+        const char* text;
+    } rows[] = {{932, "\x95\x5C\x83\x5B\x83\x5D\x83\x7C\x83\x7E"},
+                {936, "\x81\x5C\x81\x5B\x81\x5D\x81\x7C\x81\x7E"},
+                {950, "\xA5\x5C\xA4\x5B\xA4\x5D\xA4\x7C\xA4\x7E"}};
+    const auto row = std::find_if(std::begin(rows), std::end(rows), [](const auto& r) { return r.code_page == GetACP(); });
+    if (row == std::end(rows)) GTEST_SKIP() << "needs a double-byte code page, not " << GetACP();
+    // The summary's separator is one of the trail bytes, so the texts are compared on their own.
+    const std::string text = row->text;
+    const std::string ansi = "TransAmount = 100\r\nAutoStart = 0\r\nLabelPos = 4\r\nShowComputerName = 1\r\n"
+                             "ShowDomainName = 0\r\nShowUserID = 0\r\nShowIP = 0\r\nAddToDisplay = " + text +
+                             "\r\nFontName = " + text + "\r\nFontSize = 8\r\n";
+    WCHAR wide[512];
+    char utf8[1024];
+    const int units = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide, 512);
+    const std::string in_utf8(utf8, WideCharToMultiByte(CP_UTF8, 0, wide, units, utf8, sizeof utf8, 0, 0));
+    for (const std::string& file : {ansi, in_utf8}) {
+        write_file(path_, file);
+        load_settings();
+        EXPECT_EQ(text, text_or_empty(app.settings.AddToDisplay));
+        EXPECT_EQ(text, text_or_empty(app.settings.FontName));
+        save_settings();
+        EXPECT_EQ(file, read_file(path_));
+    }
+}
+
 TEST_F(SettingsFileTest, WhileLoadedOthersMayReadButNotWrite) {
     write_file(path_, "LabelPos = 1\r\n");
     ASSERT_TRUE(open_preferences(path_.c_str()));
