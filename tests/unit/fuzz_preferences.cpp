@@ -1,11 +1,14 @@
-// Arbitrary file bytes and keys through the preferences lookups and writer. Besides running
-// clean under the sanitizers, a key and value the writer accepts must read back as written.
+// Arbitrary file bytes and keys through the preferences lookups and writer, and through the
+// encodings (marked UTF-8, UTF-16 in either order, cut anywhere). Besides running clean under
+// the sanitizers, a key and value the writer accepts must read back as written, and a file
+// saved in its own encoding must read back as it was read.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <string>
 
+#include "settings/preferences_encoding.h"
 #include "settings/preferences_text.h"
 #include "unit_support.h"
 
@@ -36,6 +39,23 @@ void check_round_trip(const std::string& key, const std::string& value, int numb
     put_preference_number(collect, &number_file, key.c_str(), number);
     check(lookup_preference_number(number_file.c_str(), key.c_str(), ';', 0) == number);
 }
+// The text of file bytes in another encoding, saved in that encoding over the same file, reads
+// back as the same text.
+void check_encoding(const std::string& file) {
+    const TextEncoding encoding = recognise_encoding(file.data(), file.size());
+    if (encoding == EncodingAnsi) return;
+    unsigned long length = 0, saved_length = 0, again_length = 0;
+    char* text = decode_preferences(file.data(), file.size(), encoding, &length);
+    check(text && strlen(text) == length);
+    char* saved = encode_preferences(text, length, encoding, file.data(), file.size(), &saved_length);
+    check(saved != 0);
+    const TextEncoding saved_encoding = recognise_encoding(saved, saved_length);
+    char* again = saved_encoding == EncodingAnsi ? 0 : decode_preferences(saved, saved_length, saved_encoding, &again_length);
+    check(again ? std::string(again, again_length) == text : std::string(saved, saved_length) == text);
+    heap_free(runtime_heap, text);
+    heap_free(runtime_heap, saved);
+    if (again) heap_free(runtime_heap, again);
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -63,5 +83,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int number = 0;
     memcpy(&number, data + 1, key_length < sizeof number ? key_length : sizeof number);
     check_round_trip(key, file, number);
+    check_encoding(file);
     return 0;
 }
