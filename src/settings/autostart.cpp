@@ -122,9 +122,10 @@ StartupCopy copy_program(const char* program, const char* target) {
     return CopyFileA(program, target, FALSE) ? StartupCopyMade : StartupCopyFailed;
 }
 
-// Deletes an earlier copy, never the running program nor the copy that is to stay.
-void delete_copy(const char* target, const char* program, const char* kept) {
-    if (target && !same_file(target, program) && !same_file(target, kept)) DeleteFileA(target);
+// Deletes an earlier copy, unless the other folder's name leads to this very file. The running
+// program's own file is left to the system, which refuses to delete it while it runs.
+void delete_copy(const char* target, const char* kept) {
+    if (target && !same_file(target, kept)) DeleteFileA(target);
 }
 }  // namespace
 
@@ -141,7 +142,7 @@ void install_autostart() {
         }
         char* user = recorded_target(user_startup_query());
         // The all-users copy starts at this user's logon too: a second one would start it twice.
-        if (autostart_place(app.os_code, copy, virtualized) == AutostartAllUsers) delete_copy(user, program, all_users);
+        if (autostart_place(app.os_code, copy, virtualized) == AutostartAllUsers) delete_copy(user, all_users);
         else copy_program(program, user);
     }
     scratch_rewind(start);
@@ -149,8 +150,7 @@ void install_autostart() {
 
 void remove_autostart() {
     char* start = scratch_position;
-    char* program = program_file();
-    delete_copy(all_users_target(), program, 0);
-    delete_copy(recorded_target(user_startup_query()), program, 0);
+    delete_copy(all_users_target(), 0);
+    delete_copy(recorded_target(user_startup_query()), 0);
     scratch_rewind(start);
 }

@@ -768,8 +768,17 @@ TEST_F(AutostartTest, TheRecordedAllUsersFolderTakesTheRunningProgramForEveryVer
     }
 }
 
-TEST_F(AutostartTest, WhereNoFolderIsRecordedThePathIsBuiltFromTheEnvironment) {
+TEST_F(AutostartTest, WithoutTheShellsCallTheRecordedValueThenTheEnvironmentNameTheFolder) {
     forget_all_users_folder();
+    const std::string recorded = root_ + "\\Gemeinsamer Autostart";
+    make_folders(recorded);
+    set_recorded_all_users(recorded.c_str());
+    app.os_code = 60;
+    install_autostart();
+    EXPECT_EQ("program", held(recorded + "\\Norvane.exe"));
+    remove_autostart();
+    EXPECT_EQ("<missing>", held(recorded + "\\Norvane.exe"));
+    set_recorded_all_users(nullptr);
     struct Row { int code; const char* variable; const char* folder; } rows[] = {
         {5, "windir", "\\Profiles\\All Users\\Start Menu\\Programs\\Startup"},
         {20, "windir", "\\Profiles\\All Users\\Start Menu\\Programs\\Startup"},
