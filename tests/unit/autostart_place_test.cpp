@@ -1,5 +1,4 @@
-// Where the autostart copy goes for every Windows version, all-users result and virtualization,
-// and how each Startup folder is looked up.
+// Where the autostart copy goes for every Windows version, all-users result and virtualization.
 #include <gtest/gtest.h>
 
 #include "settings/autostart_place.h"
@@ -32,23 +31,5 @@ TEST(AutostartPlace, EveryVersionResultAndVirtualization) {
                 << "code " << code << " copy " << r.copy << " virtualized " << r.virtualized;
         }
     }
-}
-
-TEST(AutostartPlace, FoldersAreAskedOfTheShellThenOfTheRecordedValues) {
-    for (int code : kCodes) {
-        const StartupFolderQuery& all = all_users_startup_query(code);
-        const bool windows95 = code == 10 || code == 30 || code == 40;
-        EXPECT_EQ(kFolderCommonStartup, all.folder_id) << code;
-        EXPECT_TRUE(all.recorded[0].machine) << code;
-        EXPECT_STREQ("Common Startup", all.recorded[0].value) << code;
-        // Only the Windows 95 family falls back on its one "Startup" folder.
-        EXPECT_STREQ(windows95 ? "Startup" : nullptr, all.recorded[1].value) << code;
-        EXPECT_FALSE(all.recorded[1].machine) << code;
-    }
-    const StartupFolderQuery& user = user_startup_query();
-    EXPECT_EQ(kFolderStartup, user.folder_id);
-    EXPECT_FALSE(user.recorded[0].machine);
-    EXPECT_STREQ("Startup", user.recorded[0].value);
-    EXPECT_EQ(nullptr, user.recorded[1].value);
 }
 }  // namespace

@@ -669,7 +669,6 @@ TEST_F(SettingsFileTest, CompleteCopyIsLoadedOnlyForAFileCutShortOnItsWay) {
 // The autostart copy in the Startup folders this prefix records, and in a folder built from the
 // environment where none is recorded. The copy is this test program, the running module.
 const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-const int kCodes[] = {5, 10, 20, 30, 40, 50, 60, 65, 100};
 
 std::string recorded_folder(HKEY root, const char* value) {
     char folder[MAX_PATH] = "";
@@ -748,26 +747,6 @@ protected:
 };
 void* AutostartTest::real_lookup_ = 0;
 
-TEST_F(AutostartTest, TheRecordedAllUsersFolderTakesTheRunningProgramForEveryVersionRow) {
-    for (int code : kCodes) {
-        SCOPED_TRACE("os code " + std::to_string(code));
-        app.os_code = code;
-        write_file(user_copy(), "older");
-        install_autostart();
-        EXPECT_EQ("program", held(all_users_copy())) << "the copy is the running program";
-        EXPECT_EQ("<missing>", held(user_copy())) << "one copy starts the program once";
-        write_file(all_users_copy(), "stale");
-        install_autostart();
-        EXPECT_EQ("program", held(all_users_copy())) << "a second apply replaces the copy";
-        write_file(user_copy(), "older");
-        remove_autostart();
-        EXPECT_EQ("<missing>", held(all_users_copy()));
-        EXPECT_EQ("<missing>", held(user_copy()));
-        remove_autostart();
-        EXPECT_EQ("<missing>", held(all_users_copy())) << "removing nothing is harmless";
-    }
-}
-
 TEST_F(AutostartTest, WithoutTheShellsCallTheRecordedValueThenTheEnvironmentNameTheFolder) {
     forget_all_users_folder();
     const std::string recorded = root_ + "\\Gemeinsamer Autostart";
@@ -828,11 +807,14 @@ TEST_F(AutostartTest, ApplyTakesOverTheDialogAndFollowsTheAutostartBox) {
     set_gadget_state(kGadgetShowIP, 1);
     set_gadget_state(kGadgetAutoStart, 1);
     set_gadget_text(kGadgetCustomText, "Lab");
+    write_file(user_copy(), "older");
+    write_file(target, "stale");
     apply_settings();
     pump_messages();
     EXPECT_EQ("100|1|4|1|0|1|1|Lab|Arial|8", settings_summary());
     EXPECT_STREQ(" Lab PC1 <jsmith> 10.0.0.5 ", app.label_text);
-    EXPECT_EQ("program", held(target));
+    EXPECT_EQ("program", held(target)) << "the running program replaces an older copy";
+    EXPECT_EQ("<missing>", held(user_copy())) << "one copy starts the program once";
 
     set_gadget_state(kGadgetAutoStart, 0);
     set_gadget_text(kGadgetCustomText, "");
@@ -841,6 +823,9 @@ TEST_F(AutostartTest, ApplyTakesOverTheDialogAndFollowsTheAutostartBox) {
     EXPECT_EQ(0, app.settings.AutoStart);
     EXPECT_STREQ(" PC1 <jsmith> 10.0.0.5 ", app.label_text);
     EXPECT_FALSE(exists(target));
+    write_file(user_copy(), "older");
+    apply_settings();
+    EXPECT_EQ("<missing>", held(user_copy())) << "unticking removes the user's copy too";
     close_window(kConfigWindow);
     close_window(kLabelWindow);
     pump_messages();
