@@ -98,20 +98,23 @@ bool writes_virtualized() {
     return known && enabled != 0;
 }
 
-bool file_identity(const char* path, BY_HANDLE_FILE_INFORMATION* info) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    const BOOL known = GetFileInformationByHandle(file, info);
-    CloseHandle(file);
-    return known && (info->nFileIndexHigh || info->nFileIndexLow);
+HANDLE open_to_identify(const char* path) {
+    return path ? CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0)
+                : INVALID_HANDLE_VALUE;
 }
 
-// Whether two paths name one file, however each is spelled (long or short names, case).
+// Whether two paths name one file, however each is spelled (long or short names, case). Both
+// stay open while they are compared: a file's number holds only while the file is open.
 bool same_file(const char* a, const char* b) {
+    HANDLE first = open_to_identify(a), second = open_to_identify(b);
     BY_HANDLE_FILE_INFORMATION x, y;
-    return a && b && file_identity(a, &x) && file_identity(b, &y) &&
-           x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
-           x.nFileIndexLow == y.nFileIndexLow;
+    const bool same = first != INVALID_HANDLE_VALUE && second != INVALID_HANDLE_VALUE &&
+                      GetFileInformationByHandle(first, &x) && GetFileInformationByHandle(second, &y) &&
+                      (x.nFileIndexHigh || x.nFileIndexLow) && x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+                      x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+    if (first != INVALID_HANDLE_VALUE) CloseHandle(first);
+    if (second != INVALID_HANDLE_VALUE) CloseHandle(second);
+    return same;
 }
 
 StartupCopy copy_program(const char* program, const char* target) {
