@@ -759,9 +759,7 @@ TEST_F(AutostartTest, WithoutTheShellsCallTheRecordedValueThenTheEnvironmentName
     EXPECT_EQ("<missing>", held(recorded + "\\Norvane.exe"));
     set_recorded_all_users(nullptr);
     struct Row { int code; const char* variable; const char* folder; } rows[] = {
-        {5, "windir", "\\Profiles\\All Users\\Start Menu\\Programs\\Startup"},
         {20, "windir", "\\Profiles\\All Users\\Start Menu\\Programs\\Startup"},
-        {50, "ALLUSERSPROFILE", "\\Start Menu\\Programs\\Startup"},
         {100, "ALLUSERSPROFILE", "\\Start Menu\\Programs\\Startup"},
     };
     for (const Row& r : rows) {
