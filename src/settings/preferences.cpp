@@ -1,8 +1,9 @@
 // The preferences file: one file open at a time, either loaded whole for lookups or written
-// afresh as a whole when a save is closed. Owns the open handle, the loaded text and the lines
-// of a save in the making, the encoding of the file loaded last, and gives the store (preferences_store.cpp), which decides how the
-// file is read and written safely, its file calls on Win32. Lookups and the line format live
-// in preferences_text.cpp.
+// afresh as a whole when a save is closed. Owns the open handle, the loaded text, the lines of
+// a save in the making and the encoding of the file loaded last, and gives the store
+// (preferences_store.cpp), which decides how the file is read and written safely, its file
+// calls on Win32. Lookups and the line format live in preferences_text.cpp, the encodings in
+// preferences_encoding.cpp.
 #include "settings/preferences.h"
 
 #include <string.h>
