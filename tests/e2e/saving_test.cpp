@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "driver.h"
+#include "../file_encodings.h"
 
 namespace {
 const char kOldFile[] = "LabelPos = 1\r\nAddToDisplay = old desk\r\n";
@@ -216,18 +217,6 @@ TEST_F(SavingLeftovers, CopyHeldWithoutWriteSharingStillLetsTheSaveLand) {
 }
 
 namespace {
-// Latin-1 text (a subset of the Western code page) in a file encoding, its mark first.
-std::string in_encoding(const std::string& text, const std::string& encoding) {
-    std::string e = encoding == "UTF-8 with a mark" ? "\xEF\xBB\xBF" : encoding == "UTF-16" ? "\xFF\xFE"
-                    : encoding == "UTF-16 big-endian" ? "\xFE\xFF" : "";
-    for (unsigned char c : text) {
-        if (encoding.compare(0, 6, "UTF-16") == 0) e += encoding == "UTF-16" ? std::string{char(c), '\0'} : std::string{'\0', char(c)};
-        else if (encoding != "ANSI" && c >= 0x80) e += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
-        else e += char(c);
-    }
-    return e;
-}
-
 // A file as Notepad or a script writes it, in each encoding: the label shows its settings, and
 // "&Close" writes the file back in its encoding, mark included.
 TEST(SavingEncodings, EveryEncodingShowsOnTheLabelAndIsWrittenBackAsItCame) {
@@ -236,7 +225,7 @@ TEST(SavingEncodings, EveryEncodingShowsOnTheLabelAndIsWrittenBackAsItCame) {
     const std::string saved =
         "TransAmount = 50\r\nAutoStart = 0\r\nLabelPos = 1\r\nShowComputerName = 1\r\nShowDomainName = 0\r\n"
         "ShowUserID = 0\r\nShowIP = 0\r\nAddToDisplay = B\xFCro 2.OG\r\nFontName = Arial\r\nFontSize = 8\r\n";
-    for (const char* encoding : {"ANSI", "UTF-8", "UTF-8 with a mark", "UTF-16", "UTF-16 big-endian"}) {
+    for (const char* encoding : kFileEncodings) {
         SCOPED_TRACE(encoding);
         remove_settings();
         write_file(settings_path(), in_encoding(hand, encoding));

@@ -21,6 +21,7 @@
 #include "settings/preferences_store.h"
 #include "settings/settings.h"
 #include "win32_support.h"
+#include "../file_encodings.h"
 
 namespace {
 const char kDefaultSummary[] = "100|0|4|1|0|0|0||Arial|8";
@@ -144,25 +145,13 @@ TEST_F(SettingsFileTest, HandWrittenFilesFollowTheLineRules) {
     }
 }
 
-// Latin-1 text (a subset of the Western code page) in a file encoding, its mark first.
-std::string in_encoding(const std::string& text, const std::string& encoding) {
-    std::string e = encoding == "UTF-8 with a mark" ? "\xEF\xBB\xBF" : encoding == "UTF-16" ? "\xFF\xFE"
-                    : encoding == "UTF-16 big-endian" ? "\xFE\xFF" : "";
-    for (unsigned char c : text) {
-        if (encoding.compare(0, 6, "UTF-16") == 0) e += encoding == "UTF-16" ? std::string{char(c), '\0'} : std::string{'\0', char(c)};
-        else if (encoding != "ANSI" && c >= 0x80) e += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
-        else e += char(c);
-    }
-    return e;
-}
-
 // A file in each encoding is read as the program's own text, and a save writes it back in that
 // encoding, mark included, byte for byte where a value was left as it was.
 TEST_F(SettingsFileTest, EveryEncodingIsReadAndWrittenBackAsItCame) {
     if (GetACP() != 1252) GTEST_SKIP() << "the rows are written for the Western code page, not " << GetACP();
     const std::string hand = "TransAmount = 50\r\nLabelPos = 1\r\nAddToDisplay = B\xFCro 2.OG\r\n";
     const char summary[] = "50|0|1|1|0|0|0|B\xFCro 2.OG|Arial|8";
-    for (const char* encoding : {"ANSI", "UTF-8", "UTF-8 with a mark", "UTF-16", "UTF-16 big-endian"}) {
+    for (const char* encoding : kFileEncodings) {
         write_file(path_, in_encoding(hand, encoding));
         EXPECT_EQ(summary, load_summary()) << encoding;
         save_settings();
