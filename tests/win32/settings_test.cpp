@@ -198,6 +198,25 @@ TEST_F(SettingsFileTest, DoubleByteCharactersRoundTripInAnsiAndUtf8) {
     }
 }
 
+// A custom text longer than the field gives back is cut before a double-byte character, never
+// through it, so the file stays valid in the code page and the label keeps its separator.
+TEST_F(SettingsFileTest, ALongCustomTextIsCutBetweenDoubleByteCharacters) {
+    if (!IsDBCSLeadByte(0x95) || !IsDBCSLeadByte(0x81)) GTEST_SKIP() << "needs a double-byte code page, not " << GetACP();
+    std::string text;
+    for (int i = 0; i < 20000; ++i) text += GetACP() == 932 ? "\x95\x5C" : "\x81\x5C";
+    load_summary();
+    ASSERT_TRUE(open_config_dialog());
+    set_gadget_text(kGadgetCustomText, text.c_str());
+    store_temp_string(&app.settings.AddToDisplay, get_gadget_text(kGadgetCustomText));
+    close_window(kConfigWindow);
+    const std::string read = text_or_empty(app.settings.AddToDisplay);
+    EXPECT_EQ(kGadgetTextLimit - 2, static_cast<int>(read.size())) << "whole characters up to the field's limit";
+    EXPECT_EQ(text.substr(0, read.size()), read);
+    save_settings();
+    const std::string file = read_file(path_);
+    EXPECT_NE(std::string::npos, file.find("AddToDisplay = " + read + "\r\nFontName"));
+}
+
 TEST_F(SettingsFileTest, WhileLoadedOthersMayReadButNotWrite) {
     write_file(path_, "LabelPos = 1\r\n");
     ASSERT_TRUE(open_preferences(path_.c_str()));
