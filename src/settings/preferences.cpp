@@ -97,7 +97,7 @@ void* open_file(const char* path, FileOpening how) {
         {GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING},  // OpenSharedToRead
         {GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS},                    // OpenToRewrite
         {GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS},                      // OpenToOverwrite
-        {GENERIC_WRITE, 0, TRUNCATE_EXISTING},                              // OpenToEmpty
+        {GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING},                   // OpenToRetire
         {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS},       // OpenToMend
     };
     const auto& o = kOpenings[how];

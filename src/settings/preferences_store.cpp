@@ -210,16 +210,34 @@ void discard(const char* path, void* held) {
     if (!io.deletes_open_files) io.remove(path);
 }
 
+// Whether the file open for retiring still holds the complete copy of text[length]: another
+// instance may have written a copy of its own by that name since this one was read.
+bool still_the_copy(void* file, const char* text, unsigned long length) {
+    FileText now = read_open(file, kLargestCopy);
+    now.file = 0;
+    unsigned long now_length = now.length;
+    const bool same = written_to_end(now.text, &now_length) && now_length == length && memcmp(now.text, text, length) == 0;
+    release_text(&now);
+    return same;
+}
+
 // A copy no longer needed is emptied, through the save's own handle when it has one, so that
-// it can never be taken again, and deleted. Held by another program so that it can be neither,
-// it stays, and the next load tries again. Where the system deletes files that others hold
-// open, a held copy is not deleted: it may be another instance's, in the middle of its save.
-void retire_copy(const char* path, void* held) {
+// it can never be taken again, and deleted. Otherwise only a copy that still holds the text it
+// was written or judged with (text[length]) goes. Held by another program so that it can be neither, it
+// stays, and the next load tries again. Where the system deletes files that others hold open,
+// a held copy is not deleted: it may be another instance's, in the middle of its save.
+void retire_copy(const char* path, void* held, const char* text, unsigned long length) {
     if (held && !io.cut(held, 0)) {
         io.close(held);
         held = 0;
     }
-    if (!held) held = open_file(path, OpenToEmpty);
+    if (!held) {
+        held = open_file(path, OpenToRetire);
+        if (held && (!still_the_copy(held, text, length) || !io.cut(held, 0))) {
+            io.close(held);
+            return;
+        }
+    }
     if (held) discard(path, held);
     else if (io.failure() != FileBusy || !io.deletes_open_files) io.remove(path);
 }
@@ -235,11 +253,11 @@ enum Verdict {
 Verdict judge(FileText* file, FileText* copy) {
     unsigned long length = copy->length;
     const bool complete = written_to_end(copy->text, &length);
-    if (complete && on_its_way(*file, copy->text, length)) {
+    if (complete) {
         copy->text[length] = 0;
         copy->length = length;
-        return CopyTaken;
     }
+    if (complete && on_its_way(*file, copy->text, length)) return CopyTaken;
     const char* staged = staged_text(*file, &length);
     if (!staged) return complete ? FileWins : FileStands;
     // The old text is not needed any more: a save wrote the new one behind it.
@@ -276,20 +294,19 @@ bool mend_file(const char* path, const char* copy_path, FileText* file) {
     }
     const Verdict verdict = judge(&now, &copy);
     bool mended = true;
-    if (verdict == CopyTaken) {
-        release_text(&now);
-        now = copy;
-        copy = kNoText;
-        mended = write_through(handle, now.text, now.length);
-    } else if (verdict == StagedTaken) {
-        mended = write_through(handle, now.text, now.length);
-    }
+    if (verdict == CopyTaken) mended = write_through(handle, copy.text, copy.length);
+    else if (verdict == StagedTaken) mended = write_through(handle, now.text, now.length);
     if (!io.close(handle)) mended = false;
-    release_text(&copy);
     // The copy stays until the file holds its text; a stale one goes at once.
-    if ((verdict == CopyTaken && mended) || verdict == FileWins) retire_copy(copy_path, 0);
+    if ((verdict == CopyTaken && mended) || verdict == FileWins) retire_copy(copy_path, 0, copy.text, copy.length);
     release_text(file);
-    *file = now;
+    if (verdict == CopyTaken) {
+        *file = copy;
+        release_text(&now);
+    } else {
+        *file = now;
+        release_text(&copy);
+    }
     return mended;
 }
 
@@ -416,7 +433,7 @@ bool save_preferences_file(const char* path, const char* text, unsigned long len
         landed = outcome == Written;
         // A file this save left damaged is mended from the copy at the next load.
         if (outcome == Damaged) io.close(copy);
-        else retire_copy(copy_path, copy);
+        else retire_copy(copy_path, copy, text, length);
     } else {
         WriteOutcome staged = old.state == TextRead ? write_staged(path, old, text, length) : Untouched;
         landed = staged == Written || (staged == Untouched && write_over(path, old, text, length));

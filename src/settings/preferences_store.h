@@ -20,7 +20,7 @@ enum FileOpening {
     OpenSharedToRead,  // an existing file, also while others write it
     OpenToRewrite,     // created or emptied, to write; others may read it
     OpenToOverwrite,   // opened or created without emptying, to write; others may read it
-    OpenToEmpty,       // an existing file emptied, while no one else has it open
+    OpenToRetire,      // an existing file, to read and write while no one else has it open
     OpenToMend,        // opened or created without emptying, to read and write; others may read it
 };
 enum FileFailure { FileMissing, FileBusy, FileRefused };

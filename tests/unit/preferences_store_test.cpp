@@ -157,7 +157,7 @@ void* m_open(const char* path, FileOpening how) {
                 {false, 3, false, false, true},   // OpenSharedToRead
                 {true, 1, true, true, false},     // OpenToRewrite
                 {true, 1, true, false, false},    // OpenToOverwrite
-                {true, 0, false, true, true},     // OpenToEmpty
+                {true, 0, false, false, true},    // OpenToRetire
                 {true, 1, true, false, false}};   // OpenToMend
     const auto& o = kHow[how];
     Disk& disk = *player->disk;
@@ -497,7 +497,6 @@ protected:
         if (depth == depth_limit_) return;
         const std::string& text = settings_text(depth / 2 + 1, w.encoding);
         for (int kind = -1; kind < kFaultKinds; ++kind) {
-            if (kind == OtherCutShort95 && !is_save) continue;
             for (int at = kind < 0 ? 0 : 1;; ++at) {
                 World next = w;
                 next.disk = w.disk.copy();
