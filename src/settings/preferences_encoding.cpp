@@ -20,15 +20,18 @@ struct WideText {
     bool failed;
 };
 
+// Room for more units and the terminator; once there was none, the text stays failed.
 bool wide_room(WideText* w, unsigned long more) {
-    if (w->failed || more > kLargestText - w->length) return w->failed = true, false;
-    if (w->length + more + 1 <= w->capacity) return true;
-    const unsigned long capacity = w->length + more + 1 + (w->length + more) / 2;
-    void* block = heap_realloc(runtime_heap, w->units, capacity * sizeof(WideUnit), false);
-    if (!block) return w->failed = true, false;
-    w->units = static_cast<WideUnit*>(block);
-    w->capacity = capacity;
-    return true;
+    if (!w->failed && more <= kLargestText - w->length && w->length + more + 1 > w->capacity) {
+        const unsigned long capacity = w->length + more + 1 + (w->length + more) / 2;
+        void* block = heap_realloc(runtime_heap, w->units, capacity * sizeof(WideUnit), false);
+        if (block) {
+            w->units = static_cast<WideUnit*>(block);
+            w->capacity = capacity;
+        }
+    }
+    if (w->failed || more > kLargestText - w->length || w->length + more + 1 > w->capacity) w->failed = true;
+    return !w->failed;
 }
 
 void wide_put(WideText* w, const WideUnit* units, unsigned long count) {
@@ -85,7 +88,10 @@ unsigned utf8_sequence(const unsigned char* p, unsigned long left, unsigned long
         return 0;
     }
     for (unsigned i = 1; i < length; ++i) {
-        if (i >= left) return *cut = true, 0;
+        if (i >= left) {
+            *cut = true;
+            return 0;
+        }
         if (p[i] < low || p[i] > high) return 0;
         low = 0x80;
         high = 0xBF;
@@ -125,7 +131,8 @@ void decode_utf8(WideText* w, const unsigned char* p, unsigned long length) {
 // The file's text as UTF-16 units, up to its first NUL; a last byte of half a unit is left out.
 WideText decode_to_wide(const char* bytes, unsigned long length, TextEncoding encoding) {
     WideText w = {0, 0, 0, false};
-    wide_room(&w, 0);
+    // Never more units than bytes.
+    wide_room(&w, length);
     if (w.failed) return w;
     w.units[0] = 0;
     const unsigned long skip = mark_length(encoding);
@@ -202,8 +209,11 @@ char* encode_wide(const WideText& w, TextEncoding encoding, unsigned long* encod
     unsigned char* out = static_cast<unsigned char*>(heap_alloc(runtime_heap, size + 1, false));
     if (!out) return 0;
     unsigned long n = 0;
-    if (encoding == EncodingUtf8Marked) n = 3, memcpy(out, kUtf8Mark, 3);
-    if (utf16) out[n++] = encoding == EncodingUtf16Le ? 0xFF : 0xFE, out[n++] = encoding == EncodingUtf16Le ? 0xFE : 0xFF;
+    if (encoding == EncodingUtf8Marked) memcpy(out, kUtf8Mark, n = 3);
+    if (utf16) {
+        out[n++] = encoding == EncodingUtf16Le ? 0xFF : 0xFE;
+        out[n++] = encoding == EncodingUtf16Le ? 0xFE : 0xFF;
+    }
     for (unsigned long i = 0; i < w.length; ++i) {
         unsigned long code = w.units[i];
         if (utf16) {
@@ -234,8 +244,8 @@ TextEncoding recognise_encoding(const char* bytes, unsigned long length) {
     if (marked(bytes, length, kLittle, 2)) return EncodingUtf16Le;
     if (marked(bytes, length, kBig, 2)) return EncodingUtf16Be;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(bytes);
-    const unsigned long end = static_cast<unsigned long>(static_cast<const unsigned char*>(memchr(p, 0, length)) ?
-                                                             static_cast<const unsigned char*>(memchr(p, 0, length)) - p : length);
+    const unsigned char* nul = static_cast<const unsigned char*>(memchr(p, 0, length));
+    const unsigned long end = nul ? static_cast<unsigned long>(nul - p) : length;
     bool multi_byte = false;
     for (unsigned long at = 0; at < end;) {
         unsigned long code;
