@@ -44,6 +44,7 @@ Mark mark(const char* line, MarkForm form) {
     }
     return m;
 }
+
 // Its size plus the terminator must fit the heap's 32-bit sizes.
 const unsigned long kLargestLoadedFile = 0x7FFFFFF0;
 // Another program's brief hold of a file (a virus scanner, a backup, another instance saving)
@@ -52,6 +53,7 @@ const unsigned kBusyWaits[] = {50, 100, 150, 200};
 const unsigned kLongestWait = 500;
 unsigned waited;
 const char kZeros[256] = {};
+// The largest code unit of a text's encoding: a UTF-16 unit.
 const unsigned long kUnitSize = 2;
 
 enum TextState { TextAbsent, TextUnread, TextRead };
