@@ -83,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int number = 0;
     memcpy(&number, data + 1, key_length < sizeof number ? key_length : sizeof number);
     check_round_trip(key, file, number);
-    check_encoding(file);
+    // Every input also as each marked encoding: an odd length is a file cut within a UTF-16 unit.
+    for (const char* mark : {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"}) check_encoding(mark + file);
     return 0;
 }
