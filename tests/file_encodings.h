@@ -1,5 +1,6 @@
 // Settings files as other programs write them: Latin-1 text (a subset of the Western code page)
-// in a named file encoding, its byte-order mark first. Shared by the Win32 and end-to-end tests.
+// in a named file encoding, its byte-order mark first. Shared by the unit, Win32 and end-to-end
+// tests.
 #pragma once
 
 #include <string>
@@ -16,4 +17,5 @@ inline std::string in_encoding(const std::string& text, const std::string& encod
     return e;
 }
 
+// In the order of TextEncoding.
 const char* const kFileEncodings[] = {"ANSI", "UTF-8", "UTF-8 with a mark", "UTF-16", "UTF-16 big-endian"};

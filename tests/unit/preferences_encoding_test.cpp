@@ -7,13 +7,10 @@
 #include "settings/preferences_encoding.h"
 #include "settings/preferences_text.h"
 #include "unit_support.h"
+#include "../file_encodings.h"
 
 namespace {
-std::string utf16(const std::string& latin1, bool little) {
-    std::string e = little ? "\xFF\xFE" : "\xFE\xFF";
-    for (char c : latin1) e += little ? std::string{c, '\0'} : std::string{'\0', c};
-    return e;
-}
+std::string utf16(const std::string& latin1, bool little) { return in_encoding(latin1, little ? "UTF-16" : "UTF-16 big-endian"); }
 
 class EncodingTest : public RuntimeTest {};
 

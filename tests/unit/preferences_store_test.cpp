@@ -18,6 +18,7 @@
 #include "settings/preferences_text.h"
 #include "settings/settings_table.h"
 #include "unit_support.h"
+#include "../file_encodings.h"
 
 namespace {
 const char kPath[] = "C:\\WINDOWS\\Norvane.ini";
@@ -323,20 +324,7 @@ const std::string& summary_of(const std::string& text) {
 }
 
 // Latin-1 text (the host's code page) in another encoding, mark first.
-std::string encoded(const std::string& text, TextEncoding encoding) {
-    std::string e = encoding == EncodingUtf8Marked ? "\xEF\xBB\xBF" : encoding == EncodingUtf16Le ? "\xFF\xFE"
-                                                    : encoding == EncodingUtf16Be ? "\xFE\xFF" : "";
-    for (unsigned char c : text) {
-        if (encoding == EncodingUtf16Le || encoding == EncodingUtf16Be) {
-            e += encoding == EncodingUtf16Le ? std::string{char(c), '\0'} : std::string{'\0', char(c)};
-        } else if (encoding != EncodingAnsi && c >= 0x80) {
-            e += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
-        } else {
-            e += char(c);
-        }
-    }
-    return e;
-}
+std::string encoded(const std::string& text, TextEncoding encoding) { return in_encoding(text, kFileEncodings[encoding]); }
 
 // A ten-line settings file whose every value tells which one it is: numbers 2n, texts "...#n",
 // in the encoding given.
