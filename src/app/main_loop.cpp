@@ -31,7 +31,7 @@ void show_about() {
     while (wait_event() != 0) {
     }
     set_gadget_text(kGadgetAboutText, app.about_text);
-    if (load_font(kLinkFont, "Arial", 10, FontUnderline)) set_gadget_font(kGadgetLink, current_font());
+    if (load_font(kLinkFont, kLinkFontFace, kLinkFontSize, kLinkFontStyle)) set_gadget_font(kGadgetLink, current_font());
 }
 
 void on_menu(int item) {
