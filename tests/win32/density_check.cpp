@@ -1,7 +1,6 @@
-// The label and both dialogs at one pixel density and national dialog font: tests/win32/density.sh
-// runs this program once per row, with the density and the locale set before it starts, and
-// names the row in NORVANE_DENSITY and NORVANE_CODE_PAGE. Every gadget is checked against its
-// own font, as the control draws it.
+// The label and both dialogs at one pixel density and national font: tests/win32/density.sh runs
+// this once per row, with the density and locale set before it starts and named in
+// NORVANE_DENSITY and NORVANE_CODE_PAGE. Every gadget is held against its own font.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -22,97 +21,54 @@
 #include "win32_support.h"
 
 namespace {
-int row_value(const char* name, int otherwise) {
-    const char* value = getenv(name);
-    return value && *value ? atoi(value) : otherwise;
-}
-const int kRowDensity = row_value("NORVANE_DENSITY", 96);
-const int kRowCodePage = row_value("NORVANE_CODE_PAGE", 1252);
-// The Western default dialog font at 96 pixels per inch: the tables' own geometry.
-const bool kLaidOutRow = kRowDensity == 96 && kRowCodePage == 1252;
+int row(const char* name) { return getenv(name) ? atoi(getenv(name)) : 0; }
 
-struct TextBox {
-    int width, height, line_height, zero_width;
-};
-
-// The text's box in the control's own font: one line, or broken at the width as the control
-// breaks it; and the font's line height and the width of its '0'.
-TextBox measure(HWND control, const std::string& text, UINT flags, int wrap_width) {
+// The text's box in the control's own font (broken at the width when wrap_width is given), and
+// the width of the font's '0'.
+RECT text_box(HWND control, const std::string& text, UINT flags, int wrap_width, int* zero) {
     HDC dc = GetDC(control);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
-    RECT r = {0, 0, wrap_width, 0};
-    if (!text.empty()) DrawTextA(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_EXPANDTABS | flags);
     TEXTMETRICA metrics;
     GetTextMetricsA(dc, &metrics);
-    int zero = 0;
-    GetCharWidthA(dc, '0', '0', &zero);
+    RECT r = {0, 0, wrap_width, metrics.tmHeight};
+    if (!text.empty()) DrawTextA(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_EXPANDTABS | flags);
+    GetCharWidthA(dc, '0', '0', zero);
     SelectObject(dc, old);
     ReleaseDC(control, dc);
-    return TextBox{r.right, r.bottom, metrics.tmHeight, zero};
+    return r;
 }
 
-// A gadget's caption, glyph and edges against its client area. A check box or option draws its
-// glyph (12 pixels at 96 pixels per inch, one more for its frame) and half a '0' before the
-// caption; the control puts the caption one pixel further for its focus frame, which the last
-// letter's own spacing takes. A push button's edges take 2 pixels each side; a group box draws
-// its caption 8 pixels in from either side.
-void expect_fits(HWND dialog, int number) {
-    SCOPED_TRACE("gadget " + std::to_string(number));
+// As the controls draw: a check box or option its glyph (12 pixels at 96 pixels per inch, one
+// more for its frame) and half a '0' before the caption (the pixel more it leaves for the focus
+// frame is the last letter's own spacing); a push button its 2-pixel edges; a group box its
+// caption 8 pixels in from either side; a text its lines as it breaks them.
+void expect_fits(HWND window, int number) {
     HWND control = gadget_handle(number);
-    ASSERT_TRUE(control);
     RECT client, outer, area;
     GetClientRect(control, &client);
     GetWindowRect(control, &outer);
-    MapWindowPoints(0, dialog, reinterpret_cast<POINT*>(&outer), 2);
-    GetClientRect(dialog, &area);
-    EXPECT_TRUE(outer.left >= 0 && outer.top >= 0 && outer.right <= area.right && outer.bottom <= area.bottom)
-        << "inside the dialog: " << outer.left << "," << outer.top << " - " << outer.right << "," << outer.bottom;
+    MapWindowPoints(0, window, reinterpret_cast<POINT*>(&outer), 2);
+    GetClientRect(window, &area);
     const std::string text = text_of(control), cls = class_of(control);
-    const LONG style = GetWindowLongA(control, GWL_STYLE), kind = style & 0xF;
-    const int glyph = 12 * display_pixels_per_inch() / 96 + 1;
-    int need_w = 0, need_h = 0;
-    if (cls == "Edit") {
-        need_h = measure(control, "", 0, 0).line_height;
-    } else if (cls == "Static" && number != kGadgetLogo) {
-        const bool wraps = number != kGadgetLink && number != kLabelGadget;
-        const TextBox box = measure(control, text, (style & SS_CENTER ? DT_CENTER : 0) | (wraps ? DT_WORDBREAK : DT_SINGLELINE),
-                                    client.right);
-        need_w = box.width, need_h = box.height;
-    } else if (cls == "Button" && (kind == BS_AUTOCHECKBOX || kind == BS_AUTORADIOBUTTON)) {
-        const TextBox box = measure(control, text, DT_SINGLELINE, 0);
-        need_w = text.empty() ? glyph : glyph + box.zero_width / 2 + box.width;
-        need_h = box.height > glyph ? box.height : glyph;
-    } else if (cls == "Button" && kind == BS_PUSHBUTTON) {
-        const TextBox box = measure(control, text, DT_SINGLELINE, 0);
-        need_w = box.width + 4, need_h = box.height + 4;
-    } else if (cls == "Button" && kind == BS_GROUPBOX && !text.empty()) {
-        const TextBox box = measure(control, text, DT_SINGLELINE, 0);
-        need_w = box.width + 16, need_h = box.height;
+    SCOPED_TRACE(std::to_string(number) + " " + cls + " \"" + text + "\"");
+    EXPECT_TRUE(outer.left >= 0 && outer.top >= 0 && outer.right <= area.right && outer.bottom <= area.bottom);
+    const LONG style = GetWindowLongA(control, GWL_STYLE), kind = style & BS_TYPEMASK;
+    const bool glyph_kind = cls == "Button" && (kind == BS_AUTOCHECKBOX || kind == BS_AUTORADIOBUTTON);
+    const bool wraps = cls == "Static" && number != kGadgetLink && number != kLabelGadget;
+    int zero = 0;
+    RECT box = text_box(control, text, (style & SS_CENTER ? DT_CENTER : 0) | (wraps ? DT_WORDBREAK : DT_SINGLELINE),
+                        wraps ? client.right : 0, &zero);
+    if (glyph_kind) {
+        const int glyph = 12 * display_pixels_per_inch() / 96 + 1;
+        box.right = text.empty() ? glyph : glyph + zero / 2 + box.right;
+        if (box.bottom < glyph) box.bottom = glyph;
+    } else if (cls == "Button") {
+        box.right += kind == BS_GROUPBOX ? 16 : 4;
+        box.bottom += kind == BS_GROUPBOX ? 0 : 4;
     }
-    EXPECT_LE(need_w, client.right) << cls << " \"" << text << "\" is cut across";
-    EXPECT_LE(need_h, client.bottom) << cls << " \"" << text << "\" is cut below";
-}
-
-void dispatch_menu(int item) {
-    event_state.event_object = item;
-    dispatch_event(EventMenu);
-    pump_messages();
-}
-
-// The dialog's window: its client size at the row's scale, whole on the 1024 x 768 screen.
-void expect_window(HWND window, int width, int height) {
-    RECT client, outer;
-    GetClientRect(window, &client);
-    GetWindowRect(window, &outer);
-    const DialogScale s = dialog_scale();
-    EXPECT_EQ(scale_length(width, s.x), client.right);
-    EXPECT_EQ(scale_length(height, s.y), client.bottom);
-    EXPECT_TRUE(outer.left >= 0 && outer.top >= 0 && outer.right <= GetSystemMetrics(SM_CXSCREEN) &&
-                outer.bottom <= GetSystemMetrics(SM_CYSCREEN));
-    if (kLaidOutRow) {
-        EXPECT_EQ(width, client.right) << "the laid-out geometry, pixel for pixel";
-        EXPECT_EQ(height, client.bottom);
-    }
+    if (number == kGadgetLogo || (kind == BS_GROUPBOX && text.empty())) return;
+    if (cls != "Edit") EXPECT_LE(box.right, client.right) << "cut across";
+    EXPECT_LE(box.bottom, client.bottom) << "cut below";
 }
 
 class Density : public ::testing::Test {
@@ -122,49 +78,38 @@ protected:
         decode_embedded_image(kLogoImage, logo_bitmap, logo_bitmap_size);
         build_about_text();
         init_dialog_scale(app.about_text);
-        app.os_code = 60;
         store_string(&app.identity.computer_name, "VM");
         set_settings("100|0|4|1|0|0|0|Desk 4|Arial|8");
     }
 };
 
-TEST_F(Density, TheRowIsTheSystemsDensityAndCodePage) {
-    EXPECT_EQ(kRowDensity, display_pixels_per_inch());
-    EXPECT_EQ(static_cast<UINT>(kRowCodePage), GetACP());
+TEST_F(Density, EveryGadgetHoldsWhatItShowsAndTheWindowsAreWhole) {
+    ASSERT_EQ(row("NORVANE_DENSITY"), display_pixels_per_inch());
+    ASSERT_EQ(static_cast<UINT>(row("NORVANE_CODE_PAGE")), GetACP());
     const DialogScale s = dialog_scale();
-    if (kLaidOutRow) {
-        EXPECT_EQ(kScaleOne, s.x);
-        EXPECT_EQ(kScaleOne, s.y);
+    printf("dialog scale %.3f x %.3f\n", s.x / double(kScaleOne), s.y / double(kScaleOne));
+    // The laid-out geometry stays, pixel for pixel, at 96 with the Western font.
+    if (display_pixels_per_inch() == 96 && GetACP() == 1252) EXPECT_TRUE(s.x == kScaleOne && s.y == kScaleOne);
+    struct Dialog { int item, window, first, last, width, height; } dialogs[] = {
+        {kMenuConfig, kConfigWindow, kGadgetOuterFrame, kGadgetFontText, 300, 255},
+        {kMenuAbout, kAboutWindow, kGadgetAboutClose, kGadgetLink, 218, 233},
+    };
+    for (const Dialog& d : dialogs) {
+        event_state.event_object = d.item;
+        dispatch_event(EventMenu);
+        pump_messages();
+        HWND window = window_handle(d.window);
+        RECT client, outer;
+        GetClientRect(window, &client);
+        GetWindowRect(window, &outer);
+        EXPECT_EQ(scale_length(d.width, s.x), client.right);
+        EXPECT_EQ(scale_length(d.height, s.y), client.bottom);
+        EXPECT_TRUE(outer.left >= 0 && outer.top >= 0 && outer.right <= GetSystemMetrics(SM_CXSCREEN) &&
+                    outer.bottom <= GetSystemMetrics(SM_CYSCREEN)) << "window " << d.window;
+        for (int n = d.first; n <= d.last; n++) expect_fits(window, n);
     }
-    printf("density %d, code page %u: dialog scale %.3f x %.3f\n", display_pixels_per_inch(), GetACP(),
-           s.x / static_cast<double>(kScaleOne), s.y / static_cast<double>(kScaleOne));
-}
-
-TEST_F(Density, EveryGadgetOfTheConfigurationDialogHoldsWhatItShows) {
-    dispatch_menu(kMenuConfig);
-    HWND dialog = window_handle(kConfigWindow);
-    ASSERT_TRUE(dialog);
-    expect_window(dialog, 300, 255);
-    for (int number = kGadgetOuterFrame; number <= kGadgetFontText; number++) expect_fits(dialog, number);
-    // The transparency value at its widest.
-    set_gadget_text(kGadgetTransValue, "99%");
-    expect_fits(dialog, kGadgetTransValue);
-    close_window(kConfigWindow);
-}
-
-TEST_F(Density, EveryGadgetOfTheAboutDialogHoldsWhatItShows) {
-    dispatch_menu(kMenuAbout);
-    HWND dialog = window_handle(kAboutWindow);
-    ASSERT_TRUE(dialog);
-    expect_window(dialog, 218, 233);
-    ASSERT_EQ(app.about_text, text_of(gadget_handle(kGadgetAboutText)));
-    for (int number = kGadgetAboutClose; number <= kGadgetLink; number++) expect_fits(dialog, number);
-    // The logo keeps its own pixels and its sunken edge.
-    RECT logo;
-    GetClientRect(gadget_handle(kGadgetLogo), &logo);
-    EXPECT_EQ(157, logo.right);
-    EXPECT_EQ(75, logo.bottom);
-    close_window(kAboutWindow);
+    set_gadget_text(kGadgetTransValue, "99%");  // its widest value
+    expect_fits(window_handle(kConfigWindow), kGadgetTransValue);
 }
 
 TEST_F(Density, TheLabelIsItsTextsSizeFlushInTheCorner) {
@@ -172,28 +117,24 @@ TEST_F(Density, TheLabelIsItsTextsSizeFlushInTheCorner) {
     app.work_area_bottom = app.work_area.bottom;
     render_label();
     HWND label = window_handle(kLabelWindow);
-    ASSERT_TRUE(label);
-    expect_fits(label, kLabelGadget);
     RECT r, client;
     GetWindowRect(label, &r);
     GetClientRect(label, &client);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), r.right);
     EXPECT_EQ(app.work_area_bottom, r.bottom);
-    // Measured once, in its own font at the density: exactly its text's size, not scaled again.
-    const TextBox box = measure(gadget_handle(kLabelGadget), text_of(gadget_handle(kLabelGadget)), DT_SINGLELINE, 0);
-    EXPECT_EQ(box.width, client.right);
-    EXPECT_EQ(box.line_height, client.bottom);
-    close_window(kLabelWindow);
+    // Measured in its own font at the density: exactly its text's size, not scaled again.
+    int zero = 0;
+    const RECT box = text_box(gadget_handle(kLabelGadget), app.label_text, DT_SINGLELINE, 0, &zero);
+    EXPECT_EQ(box.right, client.right);
+    EXPECT_EQ(box.bottom, client.bottom);
 }
 
 TEST(Manifest, TheProgramSaysItHandlesTheDensity) {
     typedef BOOL(WINAPI * QuerySettings)(DWORD, HANDLE, const WCHAR*, const WCHAR*, WCHAR*, SIZE_T, SIZE_T*);
     QuerySettings query = reinterpret_cast<QuerySettings>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryActCtxSettingsW")));
-    ASSERT_TRUE(query);
     WCHAR value[16] = L"";
-    SIZE_T written = 0;
-    ASSERT_TRUE(query(0, 0, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware", value, 16, &written));
+    ASSERT_TRUE(query && query(0, 0, L"http://schemas.microsoft.com/SMI/2005/WindowsSettings", L"dpiAware", value, 16, 0));
     EXPECT_EQ(std::wstring(L"true"), value);
 }
 }  // namespace
