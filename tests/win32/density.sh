@@ -6,7 +6,8 @@
 # left at 96. Usage: density.sh <wine runner> <win32_density.exe>
 set -u
 wine=$1 exe=$2 status=0
-reg=$(mktemp --suffix=.reg)
+# Beside the program: a Wine that runs in a tree of its own sees the build folder, not /tmp.
+reg=$(dirname "$exe")/density-$$.reg
 trap 'rm -f "$reg"' EXIT
 set_density() {
   printf 'REGEDIT4\r\n\r\n[%s]\r\n"LogPixels"=dword:%08x\r\n\r\n[%s]\r\n"LogPixels"=dword:%08x\r\n' \
