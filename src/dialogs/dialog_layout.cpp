@@ -35,9 +35,9 @@ int edge_y() { return GetSystemMetrics(SM_CYEDGE); }
 Need glyph_and_caption(const RECT& text, int lines) {
     const int glyph = MulDiv(kGlyphAt96, GetDeviceCaps(measuring, LOGPIXELSX), kDensityLaidOut);
     if (!lines) return Need{glyph, glyph};
-    int zero = 0;
-    GetCharWidthA(measuring, '0', '0', &zero);
-    return Need{glyph + zero / 2 + text.right, text.bottom > glyph ? text.bottom : glyph};
+    SIZE zero = {0, 0};
+    GetTextExtentPoint32A(measuring, "0", 1, &zero);
+    return Need{glyph + zero.cx / 2 + text.right, text.bottom > glyph ? text.bottom : glyph};
 }
 
 // What a gadget of the kind needs to show the text, measured in the selected font.
