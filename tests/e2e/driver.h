@@ -38,6 +38,8 @@ typedef std::vector<std::pair<std::string, const char*>> Environment;
 class NorvaneProcess {
 public:
     explicit NorvaneProcess(const Environment& environment = Environment());
+    // Starts another copy of the program, from its own folder.
+    NorvaneProcess(const char* program, const Environment& environment);
     ~NorvaneProcess();
     bool started() const { return info_.hProcess != 0; }
     DWORD id() const { return info_.dwProcessId; }
@@ -107,3 +109,24 @@ bool set_remote_work_area(DWORD process_id, RECT area);
 // Has the hook inside the process move the work area's bottom edge up and back renderings
 // times, waiting each time for the label shown afresh; the renderings that came, or -1.
 long send_work_area_request(DWORD process_id, RECT area, long renderings);
+
+// True when a new file can be made in the folder (the probe is removed again).
+bool takes_new_files(const std::string& folder);
+
+// A folder made immutable on the host (chattr +i) for its lifetime: its files stay writable, but
+// it takes no new entries, also from root.
+class ClosedFolder {
+public:
+    explicit ClosedFolder(const std::string& folder);
+    ~ClosedFolder();
+    bool closed() const { return closed_; }
+
+private:
+    std::string folder_;
+    std::string host_folder_;
+    bool closed_ = false;
+};
+
+// The Startup folder this prefix records for all users ("Common Startup") or for the current
+// user ("Startup"), as the shell wrote it under "Shell Folders".
+std::string recorded_startup_folder(bool all_users);
