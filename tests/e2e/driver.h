@@ -37,7 +37,9 @@ typedef std::vector<std::pair<std::string, const char*>> Environment;
 
 class NorvaneProcess {
 public:
-    explicit NorvaneProcess(const Environment& environment = Environment());
+    // hooked: with the hook library (NORVANE_WORK_AREA_HOOK) loaded before the program runs,
+    // as set_remote_screen_size and set_remote_clock_tick need.
+    explicit NorvaneProcess(const Environment& environment = Environment(), bool hooked = false);
     ~NorvaneProcess();
     bool started() const { return info_.hProcess != 0; }
     DWORD id() const { return info_.dwProcessId; }
@@ -107,3 +109,9 @@ bool set_remote_work_area(DWORD process_id, RECT area);
 // Has the hook inside the process move the work area's bottom edge up and back renderings
 // times, waiting each time for the label shown afresh; the renderings that came, or -1.
 long send_work_area_request(DWORD process_id, RECT area, long renderings);
+// Through the same hook, in a process started hooked: the screen size the process sees from
+// now on (0 x 0: the real one), as Wine's screen under a virtual X display keeps its size.
+bool set_remote_screen_size(DWORD process_id, int width, int height);
+// Through the same hook, in a process started hooked: sleeps and message waits shorter than
+// tick_ms last tick_ms in the process, as on a Windows clock (16: the default tick; 0: Wine's clock again).
+bool set_remote_clock_tick(DWORD process_id, long tick_ms);
