@@ -75,26 +75,35 @@ void on_gadget(int gadget) {
     }
 }
 
-// The screen size the label was last placed for: its corners are worked out from it.
+// The screen size the label was last placed for (its corners are worked out from it), and the
+// work area as the last turn saw it.
 struct ScreenSize {
     int width;
     int height;
 } placed_screen;
+WorkArea seen_area;
 
 ScreenSize read_screen_size() {
     const ScreenSize size = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     return size;
 }
 
+bool same_area(const WorkArea& a, const WorkArea& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
 // The label follows the bottom edge of the work area (a task bar moved or resized) and the
-// size of the screen (another resolution, a remote session resized, another monitor). The other
-// edges of the work area do not place it, so a change of them alone changes nothing.
+// size of the screen (another resolution, a remote session resized, another monitor). The
+// screen is read only when the work area changed, as it does with every change of the screen's
+// size: reading the screen's size is dear on some systems, and this runs on every turn. A change
+// of the work area's other edges alone places nothing.
 void poll_work_area() {
     read_work_area();
+    if (same_area(app.work_area, seen_area)) return;
+    seen_area = app.work_area;
     const ScreenSize screen = read_screen_size();
-    const bool moved = app.work_area.bottom != app.work_area_bottom;
     const bool resized = screen.width != placed_screen.width || screen.height != placed_screen.height;
-    if (!moved && !resized) return;
+    if (app.work_area.bottom == app.work_area_bottom && !resized) return;
     app.work_area_bottom = app.work_area.bottom;
     placed_screen = screen;
     render_label();
@@ -128,6 +137,7 @@ void dispatch_event(int event) {
 // found the queue empty sleeps as before, so an idle program wakes no more often than it did.
 void main_loop() {
     placed_screen = read_screen_size();
+    seen_area = app.work_area;
     for (;;) {
         app.event = wait_event();
         dispatch_event(app.event);

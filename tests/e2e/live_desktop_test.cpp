@@ -67,23 +67,23 @@ TEST(LiveDesktop, TheLabelFollowsTheScreensWidthAndHeight) {
     const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
     const LONG bottom = rect_of(label).bottom;
     ASSERT_EQ(width, rect_of(label).right);
-    // The bottom-right label stands on the work area's edge, which these sizes leave alone; a
-    // change of the height alone places it afresh at the same spot. 0 x 0 is the real screen.
+    // The work area's right and bottom edges move with the screen's, as Windows moves them; a
+    // change of the width alone must place the label afresh too. 0 x 0 is the real screen.
     const struct {
         int width, height;
-        LONG right;
+        LONG right, bottom;
     } rows[] = {
-        {width - 224, height, width - 224},
-        {width + 256, height, width + 256},
-        {width + 256, height - 100, width + 256},
-        {0, 0, width},
+        {width - 224, height, width - 224, bottom},
+        {width + 256, height, width + 256, bottom},
+        {width + 256, height - 100, width + 256, bottom - 100},
+        {0, 0, width, bottom},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::Message() << "screen " << row.width << " x " << row.height);
         ASSERT_TRUE(set_remote_screen_size(norvane.id(), row.width, row.height));
-        HWND placed = new_label_at(norvane, label, row.right, bottom);
+        HWND placed = new_label_at(norvane, label, row.right, row.bottom);
         ASSERT_TRUE(placed) << "still at right " << rect_of(norvane.wait_label(100)).right;
-        EXPECT_EQ(bottom, rect_of(placed).bottom);
+        EXPECT_EQ(row.bottom, rect_of(placed).bottom);
         label = placed;
     }
 }

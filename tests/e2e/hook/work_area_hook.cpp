@@ -111,6 +111,19 @@ void redirect_imports() {
     redirect("user32.dll", "GetSystemMetrics", &real_metrics, sized_metrics);
 }
 
+// A new screen size, as Windows makes it: the work area's right and bottom edges move with the
+// screen's, keeping what a task bar there took.
+void resize_screen(SIZE size) {
+    const int old_width = sized_metrics(SM_CXSCREEN), old_height = sized_metrics(SM_CYSCREEN);
+    screen_height = size.cy;
+    screen_width = size.cx;
+    RECT area;
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) return;
+    area.right += sized_metrics(SM_CXSCREEN) - old_width;
+    area.bottom += sized_metrics(SM_CYSCREEN) - old_height;
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &area, 0);
+}
+
 void render_repeatedly(RECT area, long count) {
     HWND label = 0;
     for (long i = 0; i < count; ++i) {
@@ -137,8 +150,7 @@ DWORD WINAPI serve_requests(void*) {
         if (shared->request == HookClockTick) {
             clock_tick = shared->clock_tick;
         } else if (shared->request == HookScreenSize) {
-            screen_height = shared->screen.cy;
-            screen_width = shared->screen.cx;
+            resize_screen(shared->screen);
         } else if (shared->renderings > 0) {
             render_repeatedly(area, shared->renderings);
         } else {
