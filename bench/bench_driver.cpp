@@ -2,8 +2,10 @@
 // start-up floor (that program plus the system work Norvane cannot leave out), and the label
 // rendering in-process against creating one popup with a static child (Markdown table rows);
 // with "steps" it breaks one start and one rendering into their steps; with "render N
-// [baseline]" it makes the running program (or baseline) render its label N times, and with
-// "idle" it polls as the program does and nothing else. Run by tools/bench.sh.
+// [baseline]" it makes the running program (or baseline) render its label N times; with
+// "idle" it polls as the program does and nothing else; with "clock N" it times input on Wine's
+// clock and on a 16 ms Windows tick, and with "tick N" it gives the running program such a
+// tick. Run by tools/bench.sh.
 #include <windows.h>
 
 #include <commctrl.h>
