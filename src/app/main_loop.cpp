@@ -131,10 +131,10 @@ void dispatch_event(int event) {
     }
 }
 
-// A turn that found a message sleeps not: more may be queued behind it (a burst of typing, the
-// paint of each control of a new dialog), and on Windows a 1 ms sleep lasts a whole clock tick,
-// 15.6 ms, which would let the program take no more than 64 messages a second. A turn that
-// found the queue empty sleeps as before, so an idle program wakes no more often than it did.
+// A turn that found a message does not sleep: more may be queued behind it (a burst of typing,
+// the paint of each control of a new dialog), and on Windows a 1 ms sleep lasts a whole clock
+// tick, 15.6 ms, which would let the program take no more than 64 messages a second. A turn
+// that found the queue empty sleeps as before, so an idle program wakes no more often than it did.
 void main_loop() {
     placed_screen = read_screen_size();
     seen_area = app.work_area;

@@ -21,11 +21,11 @@ bool pumping_until(Condition condition, int timeout_ms = 10000) {
 // A label window of the process other than `old`, standing with its right and bottom edges here.
 HWND new_label_at(NorvaneProcess& norvane, HWND old, LONG right, LONG bottom) {
     HWND label = 0;
-    pumping_until([&] {
+    const bool came = pumping_until([&] {
         label = norvane.wait_label(100);
         return label && label != old && rect_of(label).right == right && rect_of(label).bottom == bottom;
     });
-    return label && label != old && rect_of(label).right == right ? label : 0;
+    return came ? label : 0;
 }
 
 TEST(LiveDesktop, ARenderingLeavesTheUsersWindowInTheForegroundAndTheMenuStillBringsNorvaneForward) {
@@ -82,8 +82,8 @@ TEST(LiveDesktop, TheLabelFollowsTheScreensWidthAndHeight) {
         SCOPED_TRACE(testing::Message() << "screen " << row.width << " x " << row.height);
         ASSERT_TRUE(set_remote_screen_size(norvane.id(), row.width, row.height));
         HWND placed = new_label_at(norvane, label, row.right, row.bottom);
-        ASSERT_TRUE(placed) << "still at right " << rect_of(norvane.wait_label(100)).right;
-        EXPECT_EQ(row.bottom, rect_of(placed).bottom);
+        const RECT seen = rect_of(norvane.wait_label(100));
+        ASSERT_TRUE(placed) << "the label stands at right " << seen.right << ", bottom " << seen.bottom;
         label = placed;
     }
 }
