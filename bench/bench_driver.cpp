@@ -725,12 +725,7 @@ HWND time_opening(NorvaneProcess& norvane, HWND old, std::vector<double>* times)
     HWND label = norvane.wait_label(5000);
     if (!label) return 0;
     click_window(label, true);
-    auto tracking = [&] {
-        GUITHREADINFO thread = {};
-        thread.cbSize = sizeof thread;
-        return GetGUIThreadInfo(GetWindowThreadProcessId(label, 0), &thread) && (thread.flags & GUI_INMENUMODE);
-    };
-    if (ms_until(tracking) < 0) return 0;
+    if (ms_until([&] { return menu_tracking(label); }) < 0) return 0;
     press_key(VK_DOWN);
     HWND dialog = 0;
     auto shown = [&] {

@@ -257,19 +257,19 @@ std::string NorvaneProcess::label_text() {
     return label ? window_text(child_by_id(label, kLabelGadget)) : "<no label>";
 }
 
+bool menu_tracking(HWND window) {
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, 0), &thread) && (thread.flags & GUI_INMENUMODE);
+}
+
 bool NorvaneProcess::choose_menu_item(PopupMenuItem item) {
     HWND label = wait_label(5000);
     if (!label) return false;
     click_window(label, true);
     HWND menu = 0;
-    // The menu takes clicks once its tracking loop has begun: the program's thread is then in
-    // menu mode.
-    auto tracking = [&] {
-        GUITHREADINFO thread = {};
-        thread.cbSize = sizeof thread;
-        return GetGUIThreadInfo(GetWindowThreadProcessId(label, 0), &thread) && (thread.flags & GUI_INMENUMODE);
-    };
-    if (!eventually([&] { return (menu = visible_menu()) != 0 && tracking(); }, 5000)) return false;
+    // The menu takes clicks once its tracking loop has begun.
+    if (!eventually([&] { return (menu = visible_menu()) != 0 && menu_tracking(label); }, 5000)) return false;
     // Click the item as a person would: the items sit in number order with separators between
     // them, Config, About and Exit at positions 0, 2 and 4.
     const int position = (item - kMenuConfig) * 2;

@@ -57,6 +57,9 @@ private:
     PROCESS_INFORMATION info_;
 };
 
+// The window's thread is in a menu's tracking loop (menu mode): the menu takes input.
+bool menu_tracking(HWND window);
+
 // Opens the configuration dialog through the label's right-click menu and waits until all of
 // its gadgets are there: the dialog, or 0 and the step that failed.
 HWND show_config_dialog(NorvaneProcess& norvane, const char** failed_step);
