@@ -1,6 +1,7 @@
 # Norvane.exe for 32-bit Windows, and the test executables that run under Wine.
-# comdlg32 and shell32 are loaded only when the font requester or a web page is opened.
-set(NORVANE_WIN32_LIBS user32 gdi32 advapi32 wsock32 comctl32 kernel32)
+# comdlg32 and shell32 are loaded only when the font requester or a web page is opened, wsock32
+# when the network is probed.
+set(NORVANE_WIN32_LIBS user32 gdi32 advapi32 comctl32 kernel32)
 
 file(GLOB_RECURSE NORVANE_RUNTIME_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/runtime/*.cpp)
 file(GLOB_RECURSE NORVANE_PROGRAM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/*.cpp)
@@ -11,7 +12,21 @@ list(REMOVE_ITEM NORVANE_PROGRAM_SOURCES ${core_paths} ${NORVANE_RUNTIME_SOURCES
     ${CMAKE_SOURCE_DIR}/src/runtime/base/heap_host.cpp ${CMAKE_SOURCE_DIR}/src/runtime/base/heap_win32.cpp
     ${CMAKE_SOURCE_DIR}/src/app/entry.cpp)
 
-set(NORVANE_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+# The 80386 is the floor of the i686 build: Windows 95 runs on one, and the compiler's default
+# (the Pentium Pro) emits instructions that a 386, 486, Pentium or K6 does not execute.
+# tools/check-image.sh checks the linked exe, the compiler's own library included.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(NORVANE_ARCH_FLAGS -march=i386 -mtune=generic)
+else()
+  set(NORVANE_ARCH_FLAGS "")
+endif()
+# The product sees the headers of Windows 95 and NT 4.0 (with Windows 95's common controls), so a
+# later function does not compile; what it uses of later systems is bound late, beside its own
+# declaration. Tests and tools see newer headers: they run where everything is.
+set(NORVANE_WINDOWS_VERSION WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_WINDOWS=0x0400 _WIN32_IE=0x0200)
+set(NORVANE_TEST_WINDOWS_VERSION WINVER=0x0500 _WIN32_WINNT=0x0500)
+
+set(NORVANE_FLAGS -Os ${NORVANE_ARCH_FLAGS} -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -fno-stack-protector -ffunction-sections -fdata-sections -Wall -Wextra)
 
 # The logo, a bitmap file kept in resources/, is compiled into the program's data.
@@ -36,11 +51,12 @@ target_include_directories(norvane_program PUBLIC ${CMAKE_SOURCE_DIR}/src)
 target_link_libraries(norvane_program PUBLIC norvane_runtime ${NORVANE_WIN32_LIBS})
 foreach(layer norvane_core norvane_runtime norvane_program)
   target_compile_options(${layer} PRIVATE ${NORVANE_FLAGS})
-  target_compile_definitions(${layer} PUBLIC WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0500 WINVER=0x0500)
+  target_compile_definitions(${layer} PUBLIC WIN32_LEAN_AND_MEAN PRIVATE ${NORVANE_WINDOWS_VERSION})
 endforeach()
 
 add_executable(Norvane WIN32 src/app/entry.cpp resources/Norvane.rc)
 target_compile_options(Norvane PRIVATE ${NORVANE_FLAGS})
+target_compile_definitions(Norvane PRIVATE ${NORVANE_WINDOWS_VERSION})
 target_link_libraries(Norvane norvane_program)
 # The process entry is our own: no C runtime start-up code is linked in.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
@@ -63,6 +79,7 @@ endif()
 # only the system's own DLLs. Checked without running it.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   add_test(NAME product_image COMMAND ${CMAKE_SOURCE_DIR}/tools/check-image.sh $<TARGET_FILE:Norvane>)
+  add_test(NAME product_image_guards COMMAND bash ${CMAKE_SOURCE_DIR}/tests/image/check_image_test.sh)
 endif()
 
 # The Win32 tests, the end-to-end driver and its hook are built in every build, also where no

@@ -10,6 +10,7 @@ foreach(src IN LISTS WIN32_TEST_SOURCES)
   add_executable(win32_${name} ${src} ${CMAKE_SOURCE_DIR}/tests/win32/win32_main.cpp
       ${CMAKE_SOURCE_DIR}/tests/win32/win32_support.cpp)
   target_link_libraries(win32_${name} norvane_program gtest)
+  target_compile_definitions(win32_${name} PRIVATE ${NORVANE_TEST_WINDOWS_VERSION})
   target_link_options(win32_${name} PRIVATE -static)
   list(APPEND WIN32_TEST_NAMES win32_${name})
 endforeach()

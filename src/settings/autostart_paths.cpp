@@ -19,10 +19,14 @@ const AutostartFolder& autostart_folder(int os_code) {
     return kAllUsersFolder;
 }
 
-char* compose_autostart_source(const char* current_directory) {
-    char* start = append_text(current_directory);
-    const unsigned length = text_length(current_directory);
-    if (length == 0 || current_directory[length - 1] != '\\') append_text("\\");
+char* compose_startup_file(const char* folder) {
+    char* start = append_text(folder);
+    const unsigned length = text_length(folder);
+    // Behind a non-ASCII byte a backslash may be the second byte of a double-byte character
+    // (Shift JIS, GBK, Big5): a doubled separator is harmless, a missing one is not.
+    const bool separated = length > 0 && folder[length - 1] == '\\' &&
+                           (length == 1 || static_cast<unsigned char>(folder[length - 2]) < 0x80);
+    if (!separated) append_text("\\");
     append_text(kProgramFile);
     return start;
 }

@@ -1,5 +1,5 @@
-// Where the autostart copy of Norvane.exe lives: the Startup folder row chosen by the Windows
-// version code, and the source and target paths built from the platform's answers.
+// Paths of the autostart copy of Norvane.exe: the file in a Startup folder the system names, and
+// the all-users folder's path built from the environment where the system names none.
 #pragma once
 
 struct AutostartFolder {
@@ -11,7 +11,7 @@ struct AutostartFolder {
 // Windows 95, 98 and Me; NT 3.x and 4.0; every other code (2000 and later, unrecognised).
 const AutostartFolder& autostart_folder(int os_code);
 
-// Scratch texts. The source is the fixed file name in the current directory, with one
-// backslash between them; the target is the variable's value followed by the folder row's text.
-char* compose_autostart_source(const char* current_directory);
+// Scratch texts. The file is Norvane.exe in the folder, with one backslash between them; the
+// target is the variable's value followed by the folder row's text.
+char* compose_startup_file(const char* folder);
 char* compose_autostart_target(const char* variable_value, int os_code);

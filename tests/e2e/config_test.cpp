@@ -208,8 +208,9 @@ TEST_F(Config, WindowsVersionDecidesWhichGadgetsAreGreyed) {
     struct Row {
         const char* version;
         std::vector<int> disabled;
-    } rows[] = {{"win98", {3, 4, 6, 7, 8}}, {"nt40", {6, 7, 8}}, {"win2k", {}},
-                {"winxp", {}},             {"win2003", {}},       {"win10", {}}};
+    } rows[] = {{"win95", {3, 4, 6, 7, 8}}, {"win98", {3, 4, 6, 7, 8}}, {"nt40", {6, 7, 8}},
+                {"win2k", {}},              {"winxp", {}},             {"win2003", {}},
+                {"win10", {}}};
     for (const Row& row : rows) {
         set_windows_version(row.version);
         NorvaneProcess norvane;

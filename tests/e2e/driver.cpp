@@ -184,15 +184,18 @@ bool set_windows95_computer_name(const char* name) {
     return result == ERROR_SUCCESS;
 }
 
-NorvaneProcess::NorvaneProcess(const Environment& environment, bool hooked) {
+NorvaneProcess::NorvaneProcess(const Environment& environment, bool hooked)
+    : NorvaneProcess(executable_path().c_str(), environment, hooked) {}
+
+NorvaneProcess::NorvaneProcess(const char* program, const Environment& environment, bool hooked) {
     ZeroMemory(&info_, sizeof info_);
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
     startup.cb = sizeof startup;
-    std::string command = "\"" + executable_path() + "\"";
+    std::string command = "\"" + std::string(program) + "\"";
     std::string block = environment_block(environment);
     // Started from its own folder, as a double click in the file manager does.
-    std::string folder = executable_path();
+    std::string folder = program;
     folder.resize(folder.find_last_of('\\') == std::string::npos ? 0 : folder.find_last_of('\\'));
     if (!CreateProcessA(0, &command[0], 0, 0, FALSE, hooked ? CREATE_SUSPENDED : 0, &block[0],
                         folder.empty() ? 0 : folder.c_str(), &startup, &info_)) {
@@ -507,3 +510,37 @@ bool set_remote_clock_tick(DWORD process_id, long tick_ms) {
     return send_hook_request(process_id, data) == 0;
 }
 
+bool takes_new_files(const std::string& folder) {
+    const std::string probe = folder + "\\norvane-probe.tmp";
+    HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, 0, CREATE_NEW, 0, 0);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    DeleteFileA(probe.c_str());
+    return true;
+}
+
+ClosedFolder::ClosedFolder(const std::string& folder) : folder_(folder), host_folder_(unix_path(folder)) {
+    if (host_folder_.empty() ||
+        !start_host_program("/usr/bin/chattr", "/usr/bin/chattr +i \"" + host_folder_ + "\""))
+        return;
+    closed_ = eventually([&] { return !takes_new_files(folder_); }, 3000);
+}
+
+ClosedFolder::~ClosedFolder() {
+    if (host_folder_.empty()) return;
+    start_host_program("/usr/bin/chattr", "/usr/bin/chattr -i \"" + host_folder_ + "\"");
+    eventually([&] { return takes_new_files(folder_); }, 3000);
+}
+
+std::string recorded_startup_folder(bool all_users) {
+    char folder[MAX_PATH] = "";
+    DWORD size = sizeof folder - 1;
+    HKEY key;
+    if (RegOpenKeyExA(all_users ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
+                      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0, KEY_QUERY_VALUE,
+                      &key) != ERROR_SUCCESS)
+        return "";
+    RegQueryValueExA(key, all_users ? "Common Startup" : "Startup", 0, 0, reinterpret_cast<BYTE*>(folder), &size);
+    RegCloseKey(key);
+    return folder;
+}

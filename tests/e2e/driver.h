@@ -40,6 +40,8 @@ public:
     // hooked: with the hook library (NORVANE_WORK_AREA_HOOK) loaded before the program runs,
     // as set_remote_screen_size and set_remote_clock_tick need.
     explicit NorvaneProcess(const Environment& environment = Environment(), bool hooked = false);
+    // Starts another copy of the program, from its own folder.
+    NorvaneProcess(const char* program, const Environment& environment, bool hooked = false);
     ~NorvaneProcess();
     bool started() const { return info_.hProcess != 0; }
     DWORD id() const { return info_.dwProcessId; }
@@ -116,5 +118,27 @@ long send_work_area_request(DWORD process_id, RECT area, long renderings);
 // now on (0 x 0: the real one), as Wine's screen under a virtual X display keeps its size.
 bool set_remote_screen_size(DWORD process_id, int width, int height);
 // Through the same hook, in a process started hooked: sleeps and message waits shorter than
-// tick_ms last tick_ms in the process, as on a Windows clock (16: the default tick; 0: Wine's clock again).
+// tick_ms last tick_ms in the process, as on a Windows clock (16: the default tick; 0: Wine's
+// clock again).
 bool set_remote_clock_tick(DWORD process_id, long tick_ms);
+
+// True when a new file can be made in the folder (the probe is removed again).
+bool takes_new_files(const std::string& folder);
+
+// A folder made immutable on the host (chattr +i) for its lifetime: its files stay writable, but
+// it takes no new entries, also from root.
+class ClosedFolder {
+public:
+    explicit ClosedFolder(const std::string& folder);
+    ~ClosedFolder();
+    bool closed() const { return closed_; }
+
+private:
+    std::string folder_;
+    std::string host_folder_;
+    bool closed_ = false;
+};
+
+// The Startup folder this prefix records for all users ("Common Startup") or for the current
+// user ("Startup"), as the shell wrote it under "Shell Folders".
+std::string recorded_startup_folder(bool all_users);

@@ -139,6 +139,25 @@ TEST_F(Label, ShowsTheAddressOfThisMachine) {
     EXPECT_EQ(3, dots) << text;
 }
 
+// A Windows 95 without networking has no WSOCK32.DLL: the program starts all the same, and the
+// address is left out as after a failed network start. Wine is told to refuse the library to
+// Norvane.exe alone.
+TEST_F(Label, StartsWithoutTheSocketsLibraryAndShowsNoAddress) {
+    const char overrides[] = "Software\\Wine\\AppDefaults\\Norvane.exe\\DllOverrides";
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, overrides, 0, 0, 0, KEY_WRITE, 0, &key, 0));
+    RegSetValueExA(key, "wsock32", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+    RegCloseKey(key);
+    write_file(settings_path(), "ShowIP = 1\r\n");
+    {
+        NorvaneProcess norvane;
+        HWND label = norvane.wait_label();
+        EXPECT_TRUE(label);
+        if (label) EXPECT_EQ(" " + registry_computer_name() + "  ", window_text(child_by_id(label, kLabelGadget)));
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, overrides);
+}
+
 TEST_F(Label, FontNameAndSizeSetTheMeasuredSize) {
     write_file(settings_path(), "FontName = Times New Roman\r\nFontSize = 20\r\n");
     NorvaneProcess norvane;

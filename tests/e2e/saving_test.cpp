@@ -23,37 +23,6 @@ std::string contents(const std::string& path) {
 
 std::string copy_path() { return settings_path() + ".new"; }
 
-// True when a new file can be made in the folder (the probe is removed again).
-bool takes_new_files(const std::string& folder) {
-    const std::string probe = folder + "\\norvane-probe.tmp";
-    HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, 0, CREATE_NEW, 0, 0);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    DeleteFileA(probe.c_str());
-    return true;
-}
-
-// The Windows directory made immutable on the host (chattr +i) for its lifetime: its files stay
-// writable, but it takes no new entries, also from root.
-class ClosedFolder {
-public:
-    explicit ClosedFolder(const std::string& folder) : folder_(folder), host_folder_(unix_path(folder)) {
-        if (host_folder_.empty() || !start_host_program("/usr/bin/chattr", "/usr/bin/chattr +i " + host_folder_)) return;
-        closed_ = eventually([&] { return !takes_new_files(folder_); }, 3000);
-    }
-    ~ClosedFolder() {
-        if (host_folder_.empty()) return;
-        start_host_program("/usr/bin/chattr", "/usr/bin/chattr -i " + host_folder_);
-        eventually([&] { return takes_new_files(folder_); }, 3000);
-    }
-    bool closed() const { return closed_; }
-
-private:
-    std::string folder_;
-    std::string host_folder_;
-    bool closed_ = false;
-};
-
 class Saving : public ::testing::Test {
 protected:
     void SetUp() override { remove_settings(); }

@@ -1,4 +1,4 @@
-// The autostart copy's source and target paths for every Windows version row.
+// The autostart copy's file in a named folder, and the all-users path built for every version row.
 #include <string>
 
 #include "unit_support.h"
@@ -33,26 +33,30 @@ TEST_F(AutostartPathsTest, TargetByVersionRow) {
     }
 }
 
-TEST_F(AutostartPathsTest, SourceHasExactlyOneBackslashBeforeTheFileName) {
-    struct Row { const char* directory; const char* source; } rows[] = {
+TEST_F(AutostartPathsTest, StartupFileHasOneSeparatorBeforeTheFileName) {
+    struct Row { const char* folder; const char* file; } rows[] = {
         {"D:\\", "D:\\Norvane.exe"},
         {"D:\\Tools", "D:\\Tools\\Norvane.exe"},
         {"C:\\Program Files\\Norvane", "C:\\Program Files\\Norvane\\Norvane.exe"},
         {"\\\\server\\share\\", "\\\\server\\share\\Norvane.exe"},
+        {"\\", "\\Norvane.exe"},
         {"", "\\Norvane.exe"},
+        // Shift JIS "\x95\x5c" is one character whose second byte is a backslash.
+        {"C:\\\x95\x5c", "C:\\\x95\x5c\\Norvane.exe"},
+        {"C:\\Caf\xe9\\", "C:\\Caf\xe9\\\\Norvane.exe"},
     };
     for (const Row& r : rows) {
         char* start = scratch_position;
-        EXPECT_STREQ(r.source, compose_autostart_source(r.directory)) << r.directory;
+        EXPECT_STREQ(r.file, compose_startup_file(r.folder)) << r.folder;
         scratch_rewind(start);
     }
 }
 
-TEST_F(AutostartPathsTest, SourceAndTargetLieInTheScratchTogether) {
-    char* source = scratch_argument(compose_autostart_source("D:\\Tools"));
+TEST_F(AutostartPathsTest, FileAndTargetLieInTheScratchTogether) {
+    char* file = scratch_argument(compose_startup_file("D:\\Tools"));
     char* target = compose_autostart_target("D:\\AU", 100);
-    EXPECT_STREQ("D:\\Tools\\Norvane.exe", source);
+    EXPECT_STREQ("D:\\Tools\\Norvane.exe", file);
     EXPECT_STREQ("D:\\AU\\Start Menu\\Programs\\Startup\\Norvane.exe", target);
-    scratch_rewind(source);
+    scratch_rewind(file);
 }
 }  // namespace

@@ -1,6 +1,6 @@
 // Settings against real files under Wine: loading, saving, share modes, files that cannot be
-// written, every step of a save made to fail, huge and hostile files, the autostart copy for
-// each Windows version row, and the configuration dialog's apply.
+// written, every step of a save made to fail, huge and hostile files, the autostart copy in the
+// Startup folders for each Windows version row, and the configuration dialog's apply.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -666,16 +666,32 @@ TEST_F(SettingsFileTest, CompleteCopyIsLoadedOnlyForAFileCutShortOnItsWay) {
     }
 }
 
-// The autostart copy for each row of Windows versions, in folders of our own.
+// The autostart copy in the Startup folders this prefix records, and in a folder built from the
+// environment where none is recorded. The copy is this test program, the running module.
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+std::string recorded_folder(HKEY root, const char* value) {
+    char folder[MAX_PATH] = "";
+    DWORD size = sizeof folder - 1;
+    HKEY key;
+    if (RegOpenKeyExA(root, kShellFolders, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return "";
+    RegQueryValueExA(key, value, 0, 0, reinterpret_cast<BYTE*>(folder), &size);
+    RegCloseKey(key);
+    return folder;
+}
+
 class AutostartTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { init_program_runtime(); }
     void SetUp() override {
+        char module[MAX_PATH] = "";
+        GetModuleFileNameA(0, module, sizeof module);
+        program_ = read_file(module);
+        all_users_ = recorded_folder(HKEY_LOCAL_MACHINE, "Common Startup");
+        user_ = recorded_folder(HKEY_CURRENT_USER, "Startup");
+        ASSERT_TRUE(exists(all_users_) && exists(user_)) << all_users_ << " / " << user_;
         root_ = temp_folder("norvane-autostart");
         remove_tree(root_);
-        make_folders(root_ + "\\current");
-        GetCurrentDirectoryA(MAX_PATH, saved_directory_);
-        ASSERT_TRUE(SetCurrentDirectoryA((root_ + "\\current").c_str()));
         for (const char* name : kVariables) {
             char value[512] = "";
             saved_.push_back(GetEnvironmentVariableA(name, value, sizeof value) ? value : "");
@@ -683,90 +699,93 @@ protected:
         saved_os_code_ = app.os_code;
     }
     void TearDown() override {
-        SetCurrentDirectoryA(saved_directory_);
         for (size_t i = 0; i < saved_.size(); ++i) {
             SetEnvironmentVariableA(kVariables[i], saved_[i].empty() ? nullptr : saved_[i].c_str());
         }
         app.os_code = saved_os_code_;
+        if (forgotten_) replace_import("GetProcAddress", real_lookup_);
+        if (forgotten_) set_recorded_all_users(all_users_.c_str());
+        DeleteFileA(all_users_copy().c_str());
+        DeleteFileA(user_copy().c_str());
         remove_tree(root_);
     }
-    void set_source(const std::string& bytes) { write_file(root_ + "\\current\\Norvane.exe", bytes); }
+    // "program" for a copy of this test program, else the file's first bytes or "<missing>".
+    std::string held(const std::string& path) const {
+        const std::string bytes = read_file(path);
+        return bytes == program_ ? "program" : bytes.substr(0, 40);
+    }
+    std::string all_users_copy() const { return all_users_ + "\\Norvane.exe"; }
+    std::string user_copy() const { return user_ + "\\Norvane.exe"; }
+    static void set_recorded_all_users(const char* folder) {
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, kShellFolders, 0, KEY_SET_VALUE, &key));
+        if (folder) RegSetValueExA(key, "Common Startup", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder), lstrlenA(folder) + 1);
+        else RegDeleteValueA(key, "Common Startup");
+        RegCloseKey(key);
+    }
+    // As on a Windows without the Internet Explorer 4 shell, whose registry records no
+    // all-users folder: the special-folder calls are not there (Wine rewrites the recorded value
+    // whenever they are asked, even where they fail).
+    void forget_all_users_folder() {
+        real_lookup_ = replace_import("GetProcAddress", reinterpret_cast<void*>(without_folder_calls));
+        ASSERT_TRUE(real_lookup_);
+        forgotten_ = true;
+        set_recorded_all_users(nullptr);
+    }
+    static FARPROC WINAPI without_folder_calls(HMODULE module, LPCSTR name) {
+        const bool folder_call = HIWORD(reinterpret_cast<ULONG_PTR>(name)) &&
+                                 (!lstrcmpA(name, "SHGetSpecialFolderPathA") || !lstrcmpA(name, "SHGetFolderPathA"));
+        return folder_call ? 0 : reinterpret_cast<FARPROC(WINAPI*)(HMODULE, LPCSTR)>(real_lookup_)(module, name);
+    }
 
     static constexpr const char* kVariables[3] = {"winbootdir", "windir", "ALLUSERSPROFILE"};
-    std::string root_;
-    char saved_directory_[MAX_PATH] = "";
+    std::string program_, all_users_, user_, root_;
     std::vector<std::string> saved_;
     int saved_os_code_ = 0;
+    bool forgotten_ = false;
+    static void* real_lookup_;
 };
+void* AutostartTest::real_lookup_ = 0;
 
-struct FolderRow {
-    int os_code;
-    const char* variable;
-    const char* folder;
-};
-
-const FolderRow kFolderRows[] = {
-    {10, "winbootdir", "\\StartM~1\\Programs\\Startup"},
-    {30, "winbootdir", "\\StartM~1\\Programs\\Startup"},
-    {40, "winbootdir", "\\StartM~1\\Programs\\Startup"},
-    {5, "windir", "\\Profiles\\All Users\\Start Menu\\Programs\\Startup"},
-    {20, "windir", "\\Profiles\\All Users\\Start Menu\\Programs\\Startup"},
-    {50, "ALLUSERSPROFILE", "\\Start Menu\\Programs\\Startup"},
-    {60, "ALLUSERSPROFILE", "\\Start Menu\\Programs\\Startup"},
-    {65, "ALLUSERSPROFILE", "\\Start Menu\\Programs\\Startup"},
-    {100, "ALLUSERSPROFILE", "\\Start Menu\\Programs\\Startup"},
-};
-
-TEST_F(AutostartTest, InstallCopiesAndRefreshesRemoveDeletesForEveryVersionRow) {
-    for (const FolderRow& r : kFolderRows) {
-        SCOPED_TRACE("os code " + std::to_string(r.os_code));
-        // Each variable names a root of its own, so a copy in the wrong row's folder shows.
-        for (const char* name : kVariables) {
-            const std::string base = root_ + "\\" + name;
-            make_folders(base + kFolderRows[0].folder);
-            make_folders(base + kFolderRows[3].folder);
-            make_folders(base + kFolderRows[5].folder);
-            SetEnvironmentVariableA(name, base.c_str());
-        }
-        app.os_code = r.os_code;
-        const std::string target = root_ + "\\" + r.variable + r.folder + "\\Norvane.exe";
-        set_source("first");
-        install_autostart();
-        EXPECT_EQ("first", read_file(target));
-        set_source("second");
-        install_autostart();
-        EXPECT_EQ("second", read_file(target)) << "a second apply replaces the copy";
-        int copies = 0;
-        for (const char* name : kVariables) {
-            for (int folder : {0, 3, 5}) copies += exists(root_ + "\\" + name + kFolderRows[folder].folder + "\\Norvane.exe");
-        }
-        EXPECT_EQ(1, copies) << "only this row's folder holds a copy";
-        remove_autostart();
-        EXPECT_FALSE(exists(target));
-        remove_autostart();
-        EXPECT_FALSE(exists(target)) << "removing nothing is harmless";
-    }
-}
-
-TEST_F(AutostartTest, NoSourceOrNoFolderVariableCopiesNothing) {
-    app.os_code = 100;
-    const std::string base = root_ + "\\profile";
-    make_folders(base + "\\Start Menu\\Programs\\Startup");
-    SetEnvironmentVariableA("ALLUSERSPROFILE", base.c_str());
-    const std::string target = base + "\\Start Menu\\Programs\\Startup\\Norvane.exe";
-
-    // No Norvane.exe in the current directory: an older copy stays as it is.
-    write_file(target, "older");
+TEST_F(AutostartTest, WithoutTheShellsCallTheRecordedValueThenTheEnvironmentNameTheFolder) {
+    forget_all_users_folder();
+    const std::string recorded = root_ + "\\Gemeinsamer Autostart";
+    make_folders(recorded);
+    set_recorded_all_users(recorded.c_str());
+    app.os_code = 60;
     install_autostart();
-    EXPECT_EQ("older", read_file(target));
-
-    // The variable unset: nothing is copied or deleted anywhere.
-    SetEnvironmentVariableA("ALLUSERSPROFILE", nullptr);
-    set_source("program");
-    install_autostart();
+    EXPECT_EQ("program", held(recorded + "\\Norvane.exe"));
     remove_autostart();
-    EXPECT_EQ("older", read_file(target));
-    EXPECT_FALSE(exists(root_ + "\\current\\Start Menu"));
+    EXPECT_EQ("<missing>", held(recorded + "\\Norvane.exe"));
+    set_recorded_all_users(nullptr);
+    struct Row { int code; const char* variable; const char* folder; } rows[] = {
+        {20, "windir", "\\Profiles\\All Users\\Start Menu\\Programs\\Startup"},
+        {100, "ALLUSERSPROFILE", "\\Start Menu\\Programs\\Startup"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE("os code " + std::to_string(r.code));
+        app.os_code = r.code;
+        const std::string base = root_ + "\\" + r.variable;
+        make_folders(base + r.folder);
+        SetEnvironmentVariableA(r.variable, base.c_str());
+        install_autostart();
+        EXPECT_EQ("program", held(base + r.folder + "\\Norvane.exe"));
+        EXPECT_EQ("<missing>", held(user_copy()));
+        remove_autostart();
+        EXPECT_EQ("<missing>", held(base + r.folder + "\\Norvane.exe"));
+    }
+    // The Windows 95 family's one recorded Startup folder stands in; with no variable set the
+    // copy goes to the user's own folder rather than to a path built from nothing.
+    app.os_code = 30;
+    SetEnvironmentVariableA("winbootdir", (root_ + "\\winbootdir").c_str());
+    install_autostart();
+    EXPECT_EQ("program", held(user_copy()));
+    app.os_code = 100;
+    SetEnvironmentVariableA("ALLUSERSPROFILE", nullptr);
+    remove_autostart();
+    EXPECT_EQ("<missing>", held(user_copy()));
+    install_autostart();
+    EXPECT_EQ("program", held(user_copy()));
 }
 
 // Apply takes the dialog's boxes and text, installs or removes the copy and renders the label.
@@ -777,11 +796,7 @@ TEST_F(AutostartTest, ApplyTakesOverTheDialogAndFollowsTheAutostartBox) {
     store_string(&app.identity.ip_address, "10.0.0.5");
     set_settings(kDefaultSummary);
     app.os_code = 100;
-    const std::string base = root_ + "\\profile";
-    make_folders(base + "\\Start Menu\\Programs\\Startup");
-    SetEnvironmentVariableA("ALLUSERSPROFILE", base.c_str());
-    const std::string target = base + "\\Start Menu\\Programs\\Startup\\Norvane.exe";
-    set_source("program");
+    const std::string target = all_users_copy();
 
     ASSERT_TRUE(open_config_dialog());
     set_gadget_state(kGadgetShowComputerName, 1);
@@ -790,11 +805,14 @@ TEST_F(AutostartTest, ApplyTakesOverTheDialogAndFollowsTheAutostartBox) {
     set_gadget_state(kGadgetShowIP, 1);
     set_gadget_state(kGadgetAutoStart, 1);
     set_gadget_text(kGadgetCustomText, "Lab");
+    write_file(user_copy(), "older");
+    write_file(target, "stale");
     apply_settings();
     pump_messages();
     EXPECT_EQ("100|1|4|1|0|1|1|Lab|Arial|8", settings_summary());
     EXPECT_STREQ(" Lab PC1 <jsmith> 10.0.0.5 ", app.label_text);
-    EXPECT_EQ("program", read_file(target));
+    EXPECT_EQ("program", held(target)) << "the running program replaces an older copy";
+    EXPECT_EQ("<missing>", held(user_copy())) << "one copy starts the program once";
 
     set_gadget_state(kGadgetAutoStart, 0);
     set_gadget_text(kGadgetCustomText, "");
@@ -803,6 +821,9 @@ TEST_F(AutostartTest, ApplyTakesOverTheDialogAndFollowsTheAutostartBox) {
     EXPECT_EQ(0, app.settings.AutoStart);
     EXPECT_STREQ(" PC1 <jsmith> 10.0.0.5 ", app.label_text);
     EXPECT_FALSE(exists(target));
+    write_file(user_copy(), "older");
+    apply_settings();
+    EXPECT_EQ("<missing>", held(user_copy())) << "unticking removes the user's copy too";
     close_window(kConfigWindow);
     close_window(kLabelWindow);
     pump_messages();
