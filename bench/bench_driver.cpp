@@ -2,8 +2,10 @@
 // start-up floor (that program plus the system work Norvane cannot leave out), and the label
 // rendering in-process against creating one popup with a static child (Markdown table rows);
 // with "steps" it breaks one start and one rendering into their steps; with "render N
-// [baseline]" it makes the running program (or baseline) render its label N times, and with
-// "idle" it polls as the program does and nothing else. Run by tools/bench.sh.
+// [baseline]" it makes the running program (or baseline) render its label N times; with
+// "idle" it polls as the program does and nothing else; with "clock N" it times input on Wine's
+// clock and on a 16 ms Windows tick, and with "tick N" it gives the running program such a
+// tick. Run by tools/bench.sh.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -296,9 +298,9 @@ void timed_place(Laps& laps, double* steps) {
     HWND window = window_handle(kLabelWindow);
     SetWindowLongA(window, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
     laps.mark(steps[ToolWindowStyle]);
-    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     laps.mark(steps[MadeTopMost]);
-    ShowWindow(window, SW_SHOW);
+    ShowWindow(window, SW_SHOWNA);
     if (app.settings.TransAmount < 100) apply_transparency(kLabelWindow, app.settings.TransAmount);
     laps.mark(steps[LabelShown]);
     if (use_gadget_list(window)) {
@@ -680,7 +682,130 @@ int render_running_program(int count, bool baseline) {
     return 0;
 }
 
+namespace {
+// ---- The clock. Wine sleeps 1 ms where Windows sleeps a clock tick (15.6 ms by default), so
+// under Wine a loop that sleeps between messages looks quicker than it is. Here the running
+// program takes input on Wine's clock and on a 16 ms tick, which the hook inside it gives its
+// sleeps and message waits, round by round in turn.
+const int kTypedKeys = 30;
+const int kConfigGadgets = kGadgetFontText;
+
+// Milliseconds until the condition holds, looked at about every millisecond; -1 after 10 s.
+template <typename Condition>
+double ms_until(Condition condition) {
+    const double begin = now_ms();
+    for (;;) {
+        if (condition()) return now_ms() - begin;
+        if (now_ms() - begin > 10000) return -1;
+        Sleep(1);
+    }
+}
+
+INPUT key_input(WORD virtual_key, bool up) {
+    INPUT key = {};
+    key.type = INPUT_KEYBOARD;
+    key.ki.wVk = virtual_key;
+    key.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtual_key, 0));
+    key.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return key;
+}
+
+// The dialog is shown and neither it nor any of its gadgets has anything left to paint.
+bool painted(HWND dialog) {
+    if (!IsWindowVisible(dialog) || GetUpdateRect(dialog, 0, FALSE)) return false;
+    int gadgets = 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT), ++gadgets)
+        if (GetUpdateRect(child, 0, FALSE)) return false;
+    return gadgets >= kConfigGadgets;
+}
+
+// From the key that picks "Config" in the label's menu to the new dialog painted whole; the
+// dialog, or 0.
+HWND time_opening(NorvaneProcess& norvane, HWND old, std::vector<double>* times) {
+    HWND label = norvane.wait_label(5000);
+    if (!label) return 0;
+    click_window(label, true);
+    if (ms_until([&] { return menu_tracking(label); }) < 0) return 0;
+    press_key(VK_DOWN);
+    HWND dialog = 0;
+    auto shown = [&] {
+        for (HWND w : process_windows(norvane.id(), window_class(kConfigWindow).c_str()))
+            if (w != old && painted(w)) dialog = w;
+        return dialog != 0;
+    };
+    INPUT enter[] = {key_input(VK_RETURN, false), key_input(VK_RETURN, true)};
+    const double begin = now_ms();
+    SendInput(2, enter, sizeof(INPUT));
+    if (ms_until(shown) < 0) return 0;
+    times->push_back(now_ms() - begin);
+    return dialog;
+}
+
+// From 30 keys sent at once (a press and a release each) to all 30 characters in the field.
+bool time_typing(HWND dialog, std::vector<double>* times) {
+    HWND field = child_by_id(dialog, kGadgetCustomText);
+    click_window(field);
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    auto focused = [&] {
+        return GetGUIThreadInfo(GetWindowThreadProcessId(field, 0), &thread) && thread.hwndFocus == field;
+    };
+    if (ms_until(focused) < 0) return false;
+    std::vector<INPUT> keys;
+    for (int i = 0; i < kTypedKeys; ++i)
+        for (int up = 0; up < 2; ++up) keys.push_back(key_input(static_cast<WORD>('A' + i % 26), up != 0));
+    const double begin = now_ms();
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+    auto arrived = [&] {
+        DWORD_PTR length = 0;
+        return SendMessageTimeoutA(field, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, 1000, &length) &&
+               length == static_cast<DWORD_PTR>(kTypedKeys);
+    };
+    if (ms_until(arrived) < 0) return false;
+    times->push_back(now_ms() - begin);
+    return true;
+}
+
+// "clock N": rounds of both measures on each clock; Markdown table rows.
+int report_clock(int rounds) {
+    remove_settings();
+    NorvaneProcess norvane(Environment(), true);
+    if (!norvane.wait_label()) return 1;
+    const long ticks[] = {0, 16};
+    std::vector<double> opening[2], typing[2];
+    HWND dialog = 0;
+    for (int r = 0; r <= rounds; ++r)
+        for (int c = 0; c < 2; ++c) {
+            if (!set_remote_clock_tick(norvane.id(), ticks[c])) return 1;
+            std::vector<double> open_time, type_time;
+            dialog = time_opening(norvane, dialog, &open_time);
+            if (!dialog || !time_typing(dialog, &type_time)) {
+                printf("round %d on the %ld ms clock did not complete\n", r, ticks[c]);
+                return 1;
+            }
+            if (r == 0) continue;  // the first round warms up
+            opening[c].push_back(open_time[0]);
+            typing[c].push_back(type_time[0]);
+        }
+    printf("| %d keystrokes typed at once, until all are in the custom-text field (median of %d) | %.1f ms | "
+           "%.1f ms on a 16 ms clock | |\n", kTypedKeys, rounds, median(typing[0]), median(typing[1]));
+    printf("| Opening the configuration dialog: from the key that picks \"Config\" to every gadget painted "
+           "(median of %d) | %.1f ms | %.1f ms on a 16 ms clock | |\n", rounds, median(opening[0]), median(opening[1]));
+    return 0;
+}
+
+// "tick N": gives the running program's sleeps and message waits a tick of N ms (0: Wine's).
+int set_running_clock(long tick) {
+    HWND label = FindWindowA(window_class(kLabelWindow).c_str(), "Norvane");
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(label, &process_id);
+    return label && process_id && set_remote_clock_tick(process_id, tick) ? 0 : 1;
+}
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (argc > 1 && strcmp(argv[1], "clock") == 0) return report_clock(argc > 2 ? atoi(argv[2]) : 10);
+    if (argc > 2 && strcmp(argv[1], "tick") == 0) return set_running_clock(atol(argv[2]));
     if (argc > 2 && strcmp(argv[1], "timed-start") == 0) return timed_start(_atoi64(argv[2]));
     if (argc > 2 && strcmp(argv[1], "render") == 0)
         return render_running_program(atoi(argv[2]), argc > 3 && strcmp(argv[3], "baseline") == 0);

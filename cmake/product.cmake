@@ -61,6 +61,9 @@ foreach(layer norvane_core norvane_runtime norvane_program)
 endforeach()
 
 add_executable(Norvane WIN32 src/app/entry.cpp resources/Norvane.rc)
+# The resource script takes in the manifest and the icon: a change to either rebuilds it.
+set_source_files_properties(resources/Norvane.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/resources/Norvane.manifest;${CMAKE_SOURCE_DIR}/resources/norvane.ico")
 target_compile_options(Norvane PRIVATE ${NORVANE_FLAGS})
 target_compile_definitions(Norvane PRIVATE ${NORVANE_WINDOWS_VERSION})
 target_link_libraries(Norvane norvane_program)

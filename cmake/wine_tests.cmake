@@ -16,6 +16,13 @@ foreach(src IN LISTS WIN32_TEST_SOURCES)
 endforeach()
 # The window tests carry the program's icon, as the window classes use it.
 target_sources(win32_windows_test PRIVATE ${CMAKE_SOURCE_DIR}/resources/Norvane.rc)
+# The density checks carry the program's resources too (its manifest), and run once per
+# density and locale (tests/win32/density.sh).
+add_executable(win32_density ${CMAKE_SOURCE_DIR}/tests/win32/density_check.cpp
+    ${CMAKE_SOURCE_DIR}/tests/win32/win32_main.cpp ${CMAKE_SOURCE_DIR}/tests/win32/win32_support.cpp
+    ${CMAKE_SOURCE_DIR}/resources/Norvane.rc)
+target_link_libraries(win32_density norvane_program gtest)
+target_link_options(win32_density PRIVATE -static)
 
 # The driver that uses Norvane.exe as a person would: one process, many cases.
 file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
@@ -48,6 +55,11 @@ function(add_wine_tests label wine scale)
   add_test(NAME ${label}.e2e_tests COMMAND ${wine} $<TARGET_FILE:e2e_tests>)
   set_tests_properties(${label}.e2e_tests PROPERTIES ENVIRONMENT
       "${env};NORVANE_WORK_AREA_HOOK=$<TARGET_FILE:work_area_hook>" RESOURCE_LOCK display TIMEOUT ${e2e_timeout})
+  # Every surface at four densities and two national fonts, one process per row.
+  add_test(NAME ${label}.win32_density
+      COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/density.sh ${wine} $<TARGET_FILE:win32_density>)
+  set_tests_properties(${label}.win32_density PROPERTIES ENVIRONMENT "${env}" RESOURCE_LOCK display
+      TIMEOUT ${e2e_timeout})
   # A start-up that ends at once: the platform call is seen in a relay trace.
   add_test(NAME ${label}.e2e_missing_computer_name
       COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/missing_computer_name.sh ${wine} $<TARGET_FILE:Norvane>)

@@ -64,6 +64,8 @@ wine10_write_runner() {
 # tests start from inside Wine (chattr).
 wine10_packages() {
   echo "wine wine64 fonts-liberation2 e2fsprogs"
+  # The Japanese and Chinese dialog fonts of the density checks' national rows.
+  echo "fonts-wqy-microhei fonts-ipafont-gothic"
   [ "$WINE10_MODE" = win32 ] && echo "wine32:i386"
 }
 

@@ -1,5 +1,5 @@
 // The main event loop: one event per turn, dispatched by code and object number, then the
-// work-area poll, a one-millisecond sleep and the quit test.
+// work-area and screen poll, a one-millisecond sleep when nothing was waiting, and the quit test.
 #include <windows.h>
 
 #include "app/app_state.h"
@@ -31,7 +31,7 @@ void show_about() {
     while (wait_event() != 0) {
     }
     set_gadget_text(kGadgetAboutText, app.about_text);
-    if (load_font(kLinkFont, "Arial", 10, FontUnderline)) set_gadget_font(kGadgetLink, current_font());
+    if (load_font(kLinkFont, kLinkFontFace, kLinkFontSize, kLinkFontStyle)) set_gadget_font(kGadgetLink, current_font());
 }
 
 void on_menu(int item) {
@@ -75,13 +75,38 @@ void on_gadget(int gadget) {
     }
 }
 
-// The label follows the bottom edge of the work area (a task bar moved or resized).
+// The screen size the label was last placed for (its corners are worked out from it), and the
+// work area as the last turn saw it.
+struct ScreenSize {
+    int width;
+    int height;
+} placed_screen;
+WorkArea seen_area;
+
+ScreenSize read_screen_size() {
+    const ScreenSize size = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return size;
+}
+
+bool same_area(const WorkArea& a, const WorkArea& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// The label follows the bottom edge of the work area (a task bar moved or resized) and the
+// size of the screen (another resolution, a remote session resized, another monitor). The
+// screen is read only when the work area changed, as it does with every change of the screen's
+// size: reading the screen's size is dear on some systems, and this runs on every turn. A change
+// of the work area's other edges alone places nothing.
 void poll_work_area() {
     read_work_area();
-    if (app.work_area.bottom != app.work_area_bottom) {
-        app.work_area_bottom = app.work_area.bottom;
-        render_label();
-    }
+    if (same_area(app.work_area, seen_area)) return;
+    seen_area = app.work_area;
+    const ScreenSize screen = read_screen_size();
+    const bool resized = screen.width != placed_screen.width || screen.height != placed_screen.height;
+    if (app.work_area.bottom == app.work_area_bottom && !resized) return;
+    app.work_area_bottom = app.work_area.bottom;
+    placed_screen = screen;
+    render_label();
 }
 
 HINSTANCE WINAPI open_with_shell(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
@@ -106,12 +131,18 @@ void dispatch_event(int event) {
     }
 }
 
+// A turn that found a message does not sleep: more may be queued behind it (a burst of typing,
+// the paint of each control of a new dialog), and on Windows a 1 ms sleep lasts a whole clock
+// tick, 15.6 ms, which would let the program take no more than 64 messages a second. A turn
+// that found the queue empty sleeps as before, so an idle program wakes no more often than it did.
 void main_loop() {
+    placed_screen = read_screen_size();
+    seen_area = app.work_area;
     for (;;) {
         app.event = wait_event();
         dispatch_event(app.event);
         poll_work_area();
-        Sleep(1);
+        if (app.event == 0) Sleep(1);
         if (app.quit == 1) end_program();
     }
 }

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "app/app_state.h"
+#include "dialogs/dialog_layout.h"
 #include "identity/identity.h"
 #include "identity/ipv4.h"
 #include "identity/network.h"
@@ -84,6 +85,8 @@ int program_main(HINSTANCE instance, HINSTANCE, char*, int) {
     read_identity();
     read_network_address();
     build_about_text();
+    // The dialogs' scale stays as the system's dialog font gives it now, for the whole run.
+    init_dialog_scale(app.about_text);
     decode_embedded_image(kLogoImage, logo_bitmap, logo_bitmap_size);
     app.os_code = classify_windows_version();
 

@@ -2,70 +2,48 @@
 // creation order is also the Tab order and the four corner options form one option group.
 #include "dialogs/config_dialog.h"
 
+#include "dialogs/dialog_layout.h"
 #include "runtime/gui/gadgets.h"
-#include "runtime/gui/window_events.h"
 #include "runtime/gui/window_flags.h"
 
 namespace {
-enum GadgetKind { KindFrame, KindCheckbox, KindText, KindString, KindOption, KindButton, KindTrackbar };
-
-struct GadgetLayout {
-    int number;
-    GadgetKind kind;
-    const char* text;
-    int x, y, width, height;
-    unsigned long flags;
-};
-
 const int kTransparencyMinimum = 10;
 const int kTransparencyMaximum = 100;
 
 // The options follow each other directly and the frame after them ends their group.
-const GadgetLayout kLayout[] = {
-    {kGadgetOuterFrame, KindFrame, "", 10, 5, 273, 205, 0},
-    {kGadgetShowComputerName, KindCheckbox, "Computer name", 25, 42, 110, 15, 0},
-    {kGadgetShowDomainName, KindCheckbox, "Domain name", 25, 61, 110, 15, 0},
-    {kGadgetShowUserID, KindCheckbox, "Users logon ID", 25, 80, 110, 15, 0},
-    {kGadgetShowIP, KindCheckbox, "Primary IP address", 25, 99, 110, 15, 0},
-    {kGadgetTrackbar, KindTrackbar, 0, 160, 117, 91, 20, 0},
-    {kGadgetTransCaption, KindText, "Set transparency level:", 165, 102, 113, 15, 0},
-    {kGadgetTransValue, KindText, "99%", 250, 119, 23, 15, 0},
-    {kGadgetCustomTextCaption, KindText, "Text (added first on label)", 25, 124, 125, 15, 0},
-    {kGadgetCustomText, KindString, "", 27, 139, 116, 17, 0},
-    {kGadgetAutoStart, KindCheckbox, "Start automatically", 165, 149, 106, 15, 0},
-    {kGadgetPositionCaption, KindText, "Label position:", 165, 23, 85, 15, 0},
-    {kGadgetPositionFrame, KindFrame, "", 167, 33, 96, 60, 0},
-    {kGadgetTopLeft, KindOption, "", 171, 43, 15, 15, 0},
-    {kGadgetBottomLeft, KindOption, "", 171, 74, 15, 15, 0},
-    {kGadgetTopRight, KindOption, "", 244, 43, 15, 15, 0},
-    {kGadgetBottomRight, KindOption, "", 244, 74, 15, 15, 0},
-    {kGadgetDisplayFrame, KindFrame, "Add To Display", 20, 20, 135, 145, 0},
-    {kGadgetClose, KindButton, "&Close", 154, 220, 60, 25, 0},
-    {kGadgetApply, KindButton, "&Apply", 84, 220, 60, 25, 0},
-    {kGadgetFont, KindButton, "&Font", 20, 175, 40, 20, 0},
-    {kGadgetFontText, KindText, "", 65, 177, 210, 18, kTextGadgetSunken},
+const GadgetLayout kGadgets[] = {
+    {kGadgetOuterFrame, KindFrame, "", 10, 5, 273, 205, 0, 0},
+    {kGadgetShowComputerName, KindCheckbox, "Computer name", 25, 42, 110, 15, 0, 0},
+    {kGadgetShowDomainName, KindCheckbox, "Domain name", 25, 61, 110, 15, 0, 0},
+    {kGadgetShowUserID, KindCheckbox, "Users logon ID", 25, 80, 110, 15, 0, 0},
+    {kGadgetShowIP, KindCheckbox, "Primary IP address", 25, 99, 110, 15, 0, 0},
+    {kGadgetTrackbar, KindTrackbar, 0, 160, 117, 91, 20, kTransparencyMinimum, kTransparencyMaximum},
+    {kGadgetTransCaption, KindText, "Set transparency level:", 165, 102, 113, 15, 0, 0},
+    // "99%" is the widest value the text shows.
+    {kGadgetTransValue, KindText, "99%", 250, 119, 23, 15, 0, 0},
+    {kGadgetCustomTextCaption, KindText, "Text (added first on label)", 25, 124, 125, 15, 0, 0},
+    {kGadgetCustomText, KindString, "", 27, 139, 116, 17, 0, 0},
+    {kGadgetAutoStart, KindCheckbox, "Start automatically", 165, 149, 106, 15, 0, 0},
+    {kGadgetPositionCaption, KindText, "Label position:", 165, 23, 85, 15, 0, 0},
+    {kGadgetPositionFrame, KindFrame, "", 167, 33, 96, 60, 0, 0},
+    {kGadgetTopLeft, KindOption, "", 171, 43, 15, 15, 0, 0},
+    {kGadgetBottomLeft, KindOption, "", 171, 74, 15, 15, 0, 0},
+    {kGadgetTopRight, KindOption, "", 244, 43, 15, 15, 0, 0},
+    {kGadgetBottomRight, KindOption, "", 244, 74, 15, 15, 0, 0},
+    {kGadgetDisplayFrame, KindFrame, "Add To Display", 20, 20, 135, 145, 0, 0},
+    {kGadgetClose, KindButton, "&Close", 154, 220, 60, 25, 0, 0},
+    {kGadgetApply, KindButton, "&Apply", 84, 220, 60, 25, 0, 0},
+    {kGadgetFont, KindButton, "&Font", 20, 175, 40, 20, 0, 0},
+    {kGadgetFontText, KindText, "", 65, 177, 210, 18, kTextGadgetSunken, 0},
 };
 
-void create_gadget(const GadgetLayout& g) {
-    switch (g.kind) {
-    case KindFrame: create_frame_gadget(g.number, g.x, g.y, g.width, g.height, g.text); break;
-    case KindCheckbox: create_checkbox_gadget(g.number, g.x, g.y, g.width, g.height, g.text); break;
-    case KindText: create_text_gadget(g.number, g.x, g.y, g.width, g.height, g.text, g.flags); break;
-    case KindString: create_string_gadget(g.number, g.x, g.y, g.width, g.height, g.text); break;
-    case KindOption: create_option_gadget(g.number, g.x, g.y, g.width, g.height, g.text); break;
-    case KindButton: create_button_gadget(g.number, g.x, g.y, g.width, g.height, g.text); break;
-    case KindTrackbar:
-        create_trackbar_gadget(g.number, g.x, g.y, g.width, g.height, kTransparencyMinimum, kTransparencyMaximum);
-        break;
-    }
-}
+// The position is replaced by the centring; the window stays hidden until it is filled.
+const DialogLayout kDialog = {kConfigWindow, "Norvane Configuration", 223, 148, 300, 255, ScreenCentered | Invisible,
+                              kGadgets, sizeof kGadgets / sizeof *kGadgets};
 }  // namespace
 
-HWND open_config_dialog() {
-    // The position is replaced by the centring; the window stays hidden until it is filled.
-    if (!open_window(kConfigWindow, 223, 148, 300, 255, ScreenCentered | Invisible, "Norvane Configuration")) return 0;
-    if (!use_gadget_list(window_handle(kConfigWindow))) return 0;
-    for (const GadgetLayout& g : kLayout) create_gadget(g);
-    hide_window(kConfigWindow, 0);
-    return last_window_handle();
+void fit_config_dialog() {
+    for (const GadgetLayout& g : kGadgets) fit_gadget(g, g.text, 0);
 }
+
+HWND open_config_dialog() { return open_dialog(kDialog); }

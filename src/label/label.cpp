@@ -63,8 +63,11 @@ void place_label_window(int corner) {
     open_window(kLabelWindow, p.x, p.y, app.label_width, app.label_height, kHiddenPopup, "Norvane");
     HWND window = window_handle(kLabelWindow);
     SetWindowLongA(window, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
-    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-    ShowWindow(window, SW_SHOW);
+    // Re-created at moments when nobody is at the keys (the screen or the task bar changed), the
+    // label must not take the keyboard from the user's window: it is raised and shown without
+    // being activated. A click on it still activates it, and its menu brings it forward.
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+    ShowWindow(window, SW_SHOWNA);
     if (app.settings.TransAmount < 100) apply_transparency(kLabelWindow, app.settings.TransAmount);
     if (use_gadget_list(window)) {
         create_text_gadget(kLabelGadget, 0, 0, app.label_width, app.label_height,

@@ -9,6 +9,8 @@
 #include "hook/work_area_hook.h"
 
 namespace {
+bool load_hook(DWORD process_id);
+
 // The driver runs under gtest's own main: its crash report is set up before that runs.
 const bool kCrashesReported = report_crashes();
 const char kAppDefaults[] = "Software\\Wine\\AppDefaults\\Norvane.exe";
@@ -182,10 +184,10 @@ bool set_windows95_computer_name(const char* name) {
     return result == ERROR_SUCCESS;
 }
 
-NorvaneProcess::NorvaneProcess(const Environment& environment)
-    : NorvaneProcess(executable_path().c_str(), environment) {}
+NorvaneProcess::NorvaneProcess(const Environment& environment, bool hooked)
+    : NorvaneProcess(executable_path().c_str(), environment, hooked) {}
 
-NorvaneProcess::NorvaneProcess(const char* program, const Environment& environment) {
+NorvaneProcess::NorvaneProcess(const char* program, const Environment& environment, bool hooked) {
     ZeroMemory(&info_, sizeof info_);
     STARTUPINFOA startup;
     ZeroMemory(&startup, sizeof startup);
@@ -195,9 +197,15 @@ NorvaneProcess::NorvaneProcess(const char* program, const Environment& environme
     // Started from its own folder, as a double click in the file manager does.
     std::string folder = program;
     folder.resize(folder.find_last_of('\\') == std::string::npos ? 0 : folder.find_last_of('\\'));
-    if (!CreateProcessA(0, &command[0], 0, 0, FALSE, 0, &block[0], folder.empty() ? 0 : folder.c_str(),
-                        &startup, &info_))
+    if (!CreateProcessA(0, &command[0], 0, 0, FALSE, hooked ? CREATE_SUSPENDED : 0, &block[0],
+                        folder.empty() ? 0 : folder.c_str(), &startup, &info_)) {
         ZeroMemory(&info_, sizeof info_);
+        return;
+    }
+    // The hook goes in before the program's first instruction, so every call it redirects is
+    // redirected from the start.
+    if (hooked && !load_hook(info_.dwProcessId)) TerminateProcess(info_.hProcess, 99);
+    if (hooked) ResumeThread(info_.hThread);
 }
 
 NorvaneProcess::~NorvaneProcess() {
@@ -252,19 +260,19 @@ std::string NorvaneProcess::label_text() {
     return label ? window_text(child_by_id(label, kLabelGadget)) : "<no label>";
 }
 
+bool menu_tracking(HWND window) {
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, 0), &thread) && (thread.flags & GUI_INMENUMODE);
+}
+
 bool NorvaneProcess::choose_menu_item(PopupMenuItem item) {
     HWND label = wait_label(5000);
     if (!label) return false;
     click_window(label, true);
     HWND menu = 0;
-    // The menu takes clicks once its tracking loop has begun: the program's thread is then in
-    // menu mode.
-    auto tracking = [&] {
-        GUITHREADINFO thread = {};
-        thread.cbSize = sizeof thread;
-        return GetGUIThreadInfo(GetWindowThreadProcessId(label, 0), &thread) && (thread.flags & GUI_INMENUMODE);
-    };
-    if (!eventually([&] { return (menu = visible_menu()) != 0 && tracking(); }, 5000)) return false;
+    // The menu takes clicks once its tracking loop has begun.
+    if (!eventually([&] { return (menu = visible_menu()) != 0 && menu_tracking(label); }, 5000)) return false;
     // Click the item as a person would: the items sit in number order with separators between
     // them, Config, About and Exit at positions 0, 2 and 4.
     const int position = (item - kMenuConfig) * 2;
@@ -447,9 +455,10 @@ bool load_hook(DWORD process_id) {
     CloseHandle(process);
     return ok;
 }
-}  // namespace
 
-long send_work_area_request(DWORD process_id, RECT area, long renderings) {
+// Hands one request to the hook inside the process (loading it first if need be) and waits
+// until it is served: the renderings that came, or -1.
+long send_hook_request(DWORD process_id, const WorkAreaRequestData& data) {
     char name[64];
     work_area_name(WorkAreaMapping, process_id, name);
     HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, name);
@@ -463,9 +472,8 @@ long send_work_area_request(DWORD process_id, RECT area, long renderings) {
     HANDLE done = OpenEventA(SYNCHRONIZE, FALSE, name);
     long result = -1;
     if (shared && request && done) {
-        shared->area = area;
-        shared->renderings = renderings;
-        const DWORD wait = 10000 + 2000 * static_cast<DWORD>(renderings);
+        *shared = data;
+        const DWORD wait = 10000 + 2000 * static_cast<DWORD>(data.renderings);
         if (SetEvent(request) && WaitForSingleObject(done, wait) == WAIT_OBJECT_0) result = shared->rendered;
     }
     if (shared) UnmapViewOfFile(shared);
@@ -475,8 +483,32 @@ long send_work_area_request(DWORD process_id, RECT area, long renderings) {
     return result;
 }
 
+}  // namespace
+
+long send_work_area_request(DWORD process_id, RECT area, long renderings) {
+    WorkAreaRequestData data = {};
+    data.area = area;
+    data.renderings = renderings;
+    data.request = HookWorkArea;
+    return send_hook_request(process_id, data);
+}
+
 bool set_remote_work_area(DWORD process_id, RECT area) { return send_work_area_request(process_id, area, 0) == 0; }
 
+bool set_remote_screen_size(DWORD process_id, int width, int height) {
+    WorkAreaRequestData data = {};
+    data.request = HookScreenSize;
+    data.screen.cx = width;
+    data.screen.cy = height;
+    return send_hook_request(process_id, data) == 0;
+}
+
+bool set_remote_clock_tick(DWORD process_id, long tick_ms) {
+    WorkAreaRequestData data = {};
+    data.request = HookClockTick;
+    data.clock_tick = tick_ms;
+    return send_hook_request(process_id, data) == 0;
+}
 
 bool takes_new_files(const std::string& folder) {
     const std::string probe = folder + "\\norvane-probe.tmp";

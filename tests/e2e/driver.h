@@ -37,9 +37,11 @@ typedef std::vector<std::pair<std::string, const char*>> Environment;
 
 class NorvaneProcess {
 public:
-    explicit NorvaneProcess(const Environment& environment = Environment());
+    // hooked: with the hook library (NORVANE_WORK_AREA_HOOK) loaded before the program runs,
+    // as set_remote_screen_size and set_remote_clock_tick need.
+    explicit NorvaneProcess(const Environment& environment = Environment(), bool hooked = false);
     // Starts another copy of the program, from its own folder.
-    NorvaneProcess(const char* program, const Environment& environment);
+    NorvaneProcess(const char* program, const Environment& environment, bool hooked = false);
     ~NorvaneProcess();
     bool started() const { return info_.hProcess != 0; }
     DWORD id() const { return info_.dwProcessId; }
@@ -56,6 +58,9 @@ public:
 private:
     PROCESS_INFORMATION info_;
 };
+
+// The window's thread is in a menu's tracking loop (menu mode): the menu takes input.
+bool menu_tracking(HWND window);
 
 // Opens the configuration dialog through the label's right-click menu and waits until all of
 // its gadgets are there: the dialog, or 0 and the step that failed.
@@ -109,6 +114,13 @@ bool set_remote_work_area(DWORD process_id, RECT area);
 // Has the hook inside the process move the work area's bottom edge up and back renderings
 // times, waiting each time for the label shown afresh; the renderings that came, or -1.
 long send_work_area_request(DWORD process_id, RECT area, long renderings);
+// Through the same hook, in a process started hooked: the screen size the process sees from
+// now on (0 x 0: the real one), as Wine's screen under a virtual X display keeps its size.
+bool set_remote_screen_size(DWORD process_id, int width, int height);
+// Through the same hook, in a process started hooked: sleeps and message waits shorter than
+// tick_ms last tick_ms in the process, as on a Windows clock (16: the default tick; 0: Wine's
+// clock again).
+bool set_remote_clock_tick(DWORD process_id, long tick_ms);
 
 // True when a new file can be made in the folder (the probe is removed again).
 bool takes_new_files(const std::string& folder);

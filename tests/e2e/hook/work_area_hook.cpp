@@ -1,6 +1,8 @@
 // Loaded into a running Norvane.exe by the end-to-end driver: sets that process's view of the
 // desktop work area. Wine keeps the work area per process, so another process cannot move the
-// task bar edge for it the way the system's shell does on Windows.
+// task bar edge for it the way the system's shell does on Windows. On request it also gives the
+// program another screen size, or a Windows clock tick for its sleeps and message waits, by
+// pointing the program's import-table entries for those functions at stand-ins of its own.
 //
 // Once loaded, the library serves requests from a thread of its own: the driver writes the area
 // into a shared mapping and sets an event. Creating a thread in the program from outside for
@@ -33,6 +35,95 @@ BOOL CALLBACK note_new_label(HWND window, LPARAM p) {
     return TRUE;
 }
 
+// The system's own functions, for the stand-ins to call.
+typedef void(WINAPI* SleepFunction)(DWORD);
+typedef DWORD(WINAPI* SleepExFunction)(DWORD, BOOL);
+typedef DWORD(WINAPI* MsgWaitFunction)(DWORD, const HANDLE*, BOOL, DWORD, DWORD);
+typedef DWORD(WINAPI* MsgWaitExFunction)(DWORD, const HANDLE*, DWORD, DWORD, DWORD);
+typedef int(WINAPI* MetricsFunction)(int);
+SleepFunction real_sleep;
+SleepExFunction real_sleep_ex;
+MsgWaitFunction real_msg_wait;
+MsgWaitExFunction real_msg_wait_ex;
+MetricsFunction real_metrics;
+
+volatile LONG clock_tick;
+volatile LONG screen_width, screen_height;
+
+// A sleep or time-out shorter than a tick lasts a tick, as on a Windows clock; 0 and longer
+// ones are left alone.
+DWORD ticked(DWORD ms) {
+    const DWORD tick = static_cast<DWORD>(clock_tick);
+    return ms > 0 && ms < tick ? tick : ms;
+}
+
+void WINAPI ticking_sleep(DWORD ms) { real_sleep(ticked(ms)); }
+
+DWORD WINAPI ticking_sleep_ex(DWORD ms, BOOL alertable) { return real_sleep_ex(ticked(ms), alertable); }
+
+DWORD WINAPI ticking_msg_wait(DWORD count, const HANDLE* handles, BOOL all, DWORD ms, DWORD mask) {
+    return real_msg_wait(count, handles, all, ticked(ms), mask);
+}
+
+DWORD WINAPI ticking_msg_wait_ex(DWORD count, const HANDLE* handles, DWORD ms, DWORD mask, DWORD flags) {
+    return real_msg_wait_ex(count, handles, ticked(ms), mask, flags);
+}
+
+int WINAPI sized_metrics(int index) {
+    if (index == SM_CXSCREEN && screen_width) return screen_width;
+    if (index == SM_CYSCREEN && screen_height) return screen_height;
+    return real_metrics(index);
+}
+
+// Points every entry of the program's import table that holds `original` at `stand_in`. The
+// loader wrote the system's address there, so the entry is found by that, whatever the name.
+void redirect_import(FARPROC original, FARPROC stand_in) {
+    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(0));
+    const IMAGE_NT_HEADERS* headers =
+        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (!original || !imports.VirtualAddress) return;
+    for (IMAGE_IMPORT_DESCRIPTOR* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); d->Name; ++d)
+        for (IMAGE_THUNK_DATA* entry = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk); entry->u1.Function; ++entry) {
+            if (entry->u1.Function != reinterpret_cast<ULONG_PTR>(original)) continue;
+            DWORD protection;
+            if (!VirtualProtect(&entry->u1.Function, sizeof entry->u1.Function, PAGE_READWRITE, &protection)) continue;
+            entry->u1.Function = reinterpret_cast<ULONG_PTR>(stand_in);
+            VirtualProtect(&entry->u1.Function, sizeof entry->u1.Function, protection, &protection);
+        }
+}
+
+template <typename Function>
+void redirect(const char* library, const char* name, Function* real, Function stand_in) {
+    *real = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA(library), name)));
+    redirect_import(reinterpret_cast<FARPROC>(reinterpret_cast<void*>(*real)),
+                     reinterpret_cast<FARPROC>(reinterpret_cast<void*>(stand_in)));
+}
+
+// The stand-ins pass calls through until a request sets a tick or a size. The program may keep
+// an import's address in a register through its main loop, so a driver that needs them loads
+// this library before the program's first instruction.
+void redirect_imports() {
+    redirect("kernel32.dll", "Sleep", &real_sleep, ticking_sleep);
+    redirect("kernel32.dll", "SleepEx", &real_sleep_ex, ticking_sleep_ex);
+    redirect("user32.dll", "MsgWaitForMultipleObjects", &real_msg_wait, ticking_msg_wait);
+    redirect("user32.dll", "MsgWaitForMultipleObjectsEx", &real_msg_wait_ex, ticking_msg_wait_ex);
+    redirect("user32.dll", "GetSystemMetrics", &real_metrics, sized_metrics);
+}
+
+// A new screen size, as Windows makes it: the work area's right and bottom edges move with the
+// screen's, keeping what a task bar there took.
+void resize_screen(SIZE size) {
+    const int old_width = sized_metrics(SM_CXSCREEN), old_height = sized_metrics(SM_CYSCREEN);
+    screen_height = size.cy;
+    screen_width = size.cx;
+    RECT area;
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) return;
+    area.right += sized_metrics(SM_CXSCREEN) - old_width;
+    area.bottom += sized_metrics(SM_CYSCREEN) - old_height;
+    SystemParametersInfoA(SPI_SETWORKAREA, 0, &area, 0);
+}
+
 void render_repeatedly(RECT area, long count) {
     HWND label = 0;
     for (long i = 0; i < count; ++i) {
@@ -56,8 +147,15 @@ DWORD WINAPI serve_requests(void*) {
         // No change notice is broadcast: the program reads the work area on every turn.
         RECT area = shared->area;
         shared->rendered = 0;
-        if (shared->renderings > 0) render_repeatedly(area, shared->renderings);
-        else SystemParametersInfoA(SPI_SETWORKAREA, 0, &area, 0);
+        if (shared->request == HookClockTick) {
+            clock_tick = shared->clock_tick;
+        } else if (shared->request == HookScreenSize) {
+            resize_screen(shared->screen);
+        } else if (shared->renderings > 0) {
+            render_repeatedly(area, shared->renderings);
+        } else {
+            SystemParametersInfoA(SPI_SETWORKAREA, 0, &area, 0);
+        }
         SetEvent(done);
     }
 }
@@ -74,6 +172,8 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
     request = CreateEventA(0, FALSE, FALSE, name);
     work_area_name(WorkAreaDone, self, name);
     done = CreateEventA(0, FALSE, FALSE, name);
-    if (shared && request && done) CloseHandle(CreateThread(0, 0, serve_requests, 0, 0, 0));
+    if (!(shared && request && done)) return TRUE;
+    redirect_imports();
+    CloseHandle(CreateThread(0, 0, serve_requests, 0, 0, 0));
     return TRUE;
 }

@@ -8,6 +8,11 @@
 
 enum WorkAreaName { WorkAreaMapping, WorkAreaRequest, WorkAreaDone };
 
+// What a request asks of the hook. Besides the work area it can stand in for two things of a
+// real desktop that Wine under a virtual X display does not show: a screen that changes its
+// size, and the clock tick that rounds short sleeps up. Both redirect the program's own imports.
+enum HookRequest { HookWorkArea, HookScreenSize, HookClockTick };
+
 // The mapping's content. With renderings 0 the area is set once. Otherwise the area's bottom
 // edge is moved up and back that many times, each time waiting until the program shows its
 // label window afresh on the new edge, all inside the program, so that what is measured there
@@ -16,6 +21,12 @@ struct WorkAreaRequestData {
     RECT area;
     long renderings;
     long rendered;
+    HookRequest request;
+    // HookScreenSize: the screen size the program is to see (0 x 0: the real one again).
+    SIZE screen;
+    // HookClockTick: the shortest sleep or message wait the program is to get, in ms, as a
+    // Windows clock tick makes 1 ms last about 16 (0: Wine's own clock again).
+    long clock_tick;
 };
 
 inline void work_area_name(WorkAreaName which, DWORD process_id, char (&name)[64]) {

@@ -1,0 +1,41 @@
+// The dialogs as tables, and the one place where the tables become pixels: positions and sizes
+// are kept as laid out for 96 pixels per inch and the Western default dialog font, and are
+// multiplied by the scale that start-up reads from the system's dialog font.
+#pragma once
+
+#include <windows.h>
+
+#include "dialogs/dialog_scale.h"
+
+enum GadgetKind { KindFrame, KindCheckbox, KindText, KindString, KindOption, KindButton, KindTrackbar, KindImage, KindLink };
+
+struct GadgetLayout {
+    int number;
+    GadgetKind kind;
+    const char* text;
+    int x, y, width, height;
+    // Text: its flags; trackbar: minimum and maximum; image: image number and extended style;
+    // link: hover colour.
+    long first, second;
+};
+
+struct DialogLayout {
+    int window;
+    const char* title;
+    int x, y, width, height;  // the position is replaced by the centring
+    unsigned long flags;
+    const GadgetLayout* gadgets;
+    int count;
+};
+
+// Reads the dialog font's base units once and widens the scale until every gadget of both
+// dialogs holds its caption, the About text and the link in its own font included.
+void init_dialog_scale(const char* about_text);
+DialogScale dialog_scale();
+// Widens the scale so that the gadget holds the text in the font (0: the gadgets' own font).
+// Only while init_dialog_scale runs.
+void fit_gadget(const GadgetLayout& gadget, const char* text, HFONT font);
+// Opens the dialog's window hidden (an open one is closed and rebuilt first), creates its
+// gadgets in table order, scaled, and shows it. The last opened window's handle, or 0 when the
+// window or its gadget list cannot be created.
+HWND open_dialog(const DialogLayout& dialog);
