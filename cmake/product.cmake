@@ -32,7 +32,7 @@ set(NORVANE_WINDOWS_VERSION WINVER=0x0400 _WIN32_WINNT=0x0400 _WIN32_WINDOWS=0x0
 set(NORVANE_TEST_WINDOWS_VERSION WINVER=0x0500 _WIN32_WINNT=0x0500)
 
 set(NORVANE_FLAGS -Os ${NORVANE_ARCH_FLAGS} -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
-    -fno-stack-protector -ffunction-sections -fdata-sections -Wall -Wextra)
+    -fno-stack-protector -ffunction-sections -Wall -Wextra)
 
 # The logo, a bitmap file kept in resources/, is compiled into the program's data.
 set(NORVANE_GENERATED_SOURCES "")

@@ -29,4 +29,22 @@ TEST(DialogScale, AWidenedFactorIsTheLeastThatMakesTheLengthHoldItsNeed) {
     EXPECT_EQ(kScaleOne, factor_to_hold(kScaleOne, 0, 50)) << "a length of nothing";
     EXPECT_EQ(kScaleMost, factor_to_hold(kScaleOne, 1, 1 << 30)) << "an absurd need meets the ceiling";
 }
+// The 32-bit pieces give what the arithmetic does at full width, over the whole range of int.
+TEST(DialogScale, ScaledLengthsAndFactorsAgreeWithWideArithmetic) {
+    auto wide_length = [](long long length, long long factor) {
+        const long long scaled = length * factor, half = kScaleOne / 2;
+        const long long n = scaled >= 0 ? (scaled + half) / kScaleOne : -((-scaled + half) / kScaleOne);
+        return static_cast<int>(n > 0x7fffffff ? 0x7fffffff : n < -0x7fffffff ? -0x7fffffff : n);
+    };
+    for (long long length = -0x7fffffffLL; length <= 0x7fffffffLL; length += length > -5000 && length < 5000 ? 1 : 65521) {
+        for (int factor : {kScaleOne, kScaleOne + 1, kScaleOne * 4 / 3, 5461, 3 * kScaleOne - 1, kScaleMost}) {
+            ASSERT_EQ(wide_length(length, factor), scale_length(static_cast<int>(length), factor)) << length << " at " << factor;
+        }
+        if (length > 0) {
+            const long long down = length * kScaleOne / 977, up = (length * kScaleOne + 976) / 977;
+            ASSERT_EQ(static_cast<int>(down < kScaleOne ? kScaleOne : down > kScaleMost ? kScaleMost : down), unit_factor(static_cast<int>(length), 977));
+            ASSERT_EQ(static_cast<int>(up < kScaleOne ? kScaleOne : up > kScaleMost ? kScaleMost : up), factor_to_hold(kScaleOne, 977, static_cast<int>(length)));
+        }
+    }
+}
 }  // namespace

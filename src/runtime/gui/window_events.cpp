@@ -76,7 +76,8 @@ void defer_message(const MSG& message) {
 void format_class_name(ObjectNumber number) {
     char* out = class_name;
     for (const char* p = kClassPrefix; *p; ++p) *out++ = *p;
-    unsigned long long magnitude = number < 0 ? 0ULL - static_cast<unsigned long long>(number) : static_cast<unsigned long long>(number);
+    // Pointer-wide, and no wider: a 64-bit division would pull the compiler's own routines in.
+    uintptr_t magnitude = number < 0 ? 0 - static_cast<uintptr_t>(number) : static_cast<uintptr_t>(number);
     if (number < 0) *out++ = '-';
     char digits[24];
     int count = 0;
