@@ -35,6 +35,8 @@ upper_sorted() { awk 'NF && !/^#/ {print toupper($1)}' | LC_ALL=C sort -u; }
 unlisted=$(LC_ALL=C comm -23 <(upper_sorted <<<"$functions") <(upper_sorted < "$(dirname "$0")/imports.txt"))
 echo "info imports $(wc -l <<<"$functions") functions: $(tr '\n' ' ' <<<"$functions")"
 check "imports only functions of Windows 95 and NT 4.0 (tools/imports.txt)${unlisted:+: not listed: $(echo $unlisted)}" "[ -z '$unlisted' ]"
+unused=$(LC_ALL=C comm -13 <(upper_sorted <<<"$functions") <(upper_sorted < "$(dirname "$0")/imports.txt"))
+[ -z "$unused" ] || echo "info listed in tools/imports.txt but no longer imported: $(echo $unused)"
 
 # Instructions an 80386 does not execute, in every code section, the pieces the linker took from
 # the compiler's own library included: the 486's (BSWAP, CMPXCHG, XADD, INVD, WBINVD, INVLPG),
