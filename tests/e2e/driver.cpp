@@ -314,7 +314,9 @@ HWND show_config_dialog(NorvaneProcess& norvane, const char** failed_step) {
 bool close_config_dialog(HWND dialog) {
     if (!dialog) return false;
     click_window(child_by_id(dialog, kGadgetClose));
-    return eventually([&] { return !IsWindow(dialog); }, 10000);
+    // Close saves: a hostile 50 MB file is read and written on the way, which under user-mode
+    // emulation takes longer than 10 s. The wait ends as soon as the dialog is gone.
+    return eventually([&] { return !IsWindow(dialog); }, 30000);
 }
 
 struct WindowSearch {
