@@ -111,8 +111,7 @@ void poll_work_area() {
 
 HINSTANCE WINAPI open_with_shell(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                  INT show) {
-    ShellExecuteFunction open = reinterpret_cast<ShellExecuteFunction>(
-        reinterpret_cast<void*>(system_function("shell32.dll", "ShellExecuteA")));
+    ShellExecuteFunction open = system_function_as<ShellExecuteFunction>("shell32.dll", "ShellExecuteA");
     return open ? open(owner, operation, file, parameters, directory, show) : 0;
 }
 }  // namespace

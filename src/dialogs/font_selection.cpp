@@ -73,8 +73,7 @@ int choose_font(const char* name, int size, unsigned long flags, long colour) {
     prepare_font_request(name, size, flags, colour);
     disable_thread_windows();
     typedef BOOL(WINAPI * ChooseFontFunction)(CHOOSEFONTA*);
-    ChooseFontFunction choose = reinterpret_cast<ChooseFontFunction>(
-        reinterpret_cast<void*>(system_function("comdlg32.dll", "ChooseFontA")));
+    ChooseFontFunction choose = system_function_as<ChooseFontFunction>("comdlg32.dll", "ChooseFontA");
     int chosen = choose && choose(&request) ? 1 : 0;
     enable_thread_windows();
     requested_font.lfFaceName[LF_FACESIZE - 1] = 0;

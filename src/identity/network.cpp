@@ -35,7 +35,7 @@ HostLookup lookup;
 
 template <typename Function>
 bool bind_winsock(Function* function, const char* name) {
-    *function = reinterpret_cast<Function>(reinterpret_cast<void*>(system_function("wsock32.dll", name)));
+    *function = system_function_as<Function>("wsock32.dll", name);
     return *function != 0;
 }
 

@@ -25,16 +25,11 @@ typedef HRESULT(WINAPI* FolderPathFunction)(HWND, int, HANDLE, DWORD, LPSTR);
 typedef BOOL(WINAPI* OpenProcessTokenFunction)(HANDLE, DWORD, PHANDLE);
 typedef BOOL(WINAPI* GetTokenInformationFunction)(HANDLE, TOKEN_INFORMATION_CLASS, LPVOID, DWORD, PDWORD);
 
-template <typename Function>
-Function bound(const char* library, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(system_function(library, name)));
-}
-
 // The shell's answer for a special folder, into kPathSize bytes; false where it has none.
 bool special_folder(int folder_id, char* folder) {
-    SpecialFolderPathFunction special = bound<SpecialFolderPathFunction>("shell32.dll", "SHGetSpecialFolderPathA");
+    SpecialFolderPathFunction special = system_function_as<SpecialFolderPathFunction>("shell32.dll", "SHGetSpecialFolderPathA");
     if (special && special(0, folder, folder_id, FALSE) && folder[0]) return true;
-    FolderPathFunction path = bound<FolderPathFunction>("shfolder.dll", "SHGetFolderPathA");
+    FolderPathFunction path = system_function_as<FolderPathFunction>("shfolder.dll", "SHGetFolderPathA");
     folder[0] = '\0';
     return path && path(0, folder_id, 0, 0, folder) == S_OK && folder[0];
 }
@@ -87,8 +82,8 @@ char* program_file() {
 
 // Whether this process's writes into protected folders go to the user's VirtualStore.
 bool writes_virtualized() {
-    OpenProcessTokenFunction open = bound<OpenProcessTokenFunction>("advapi32.dll", "OpenProcessToken");
-    GetTokenInformationFunction query = bound<GetTokenInformationFunction>("advapi32.dll", "GetTokenInformation");
+    OpenProcessTokenFunction open = system_function_as<OpenProcessTokenFunction>("advapi32.dll", "OpenProcessToken");
+    GetTokenInformationFunction query = system_function_as<GetTokenInformationFunction>("advapi32.dll", "GetTokenInformation");
     HANDLE token = 0;
     if (!open || !query || !open(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
     DWORD enabled = 0, size = 0;
