@@ -534,15 +534,3 @@ ClosedFolder::~ClosedFolder() {
     eventually([&] { return takes_new_files(folder_); }, 3000);
 }
 
-std::string recorded_startup_folder(bool all_users) {
-    char folder[MAX_PATH] = "";
-    DWORD size = sizeof folder - 1;
-    HKEY key;
-    if (RegOpenKeyExA(all_users ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER,
-                      "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0, KEY_QUERY_VALUE,
-                      &key) != ERROR_SUCCESS)
-        return "";
-    RegQueryValueExA(key, all_users ? "Common Startup" : "Startup", 0, 0, reinterpret_cast<BYTE*>(folder), &size);
-    RegCloseKey(key);
-    return folder;
-}

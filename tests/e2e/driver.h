@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "../startup_folders.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -139,6 +141,3 @@ private:
     bool closed_ = false;
 };
 
-// The Startup folder this prefix records for all users ("Common Startup") or for the current
-// user ("Startup"), as the shell wrote it under "Shell Folders".
-std::string recorded_startup_folder(bool all_users);

@@ -22,6 +22,7 @@
 #include "settings/settings.h"
 #include "win32_support.h"
 #include "../file_encodings.h"
+#include "../startup_folders.h"
 
 namespace {
 const char kDefaultSummary[] = "100|0|4|1|0|0|0||Arial|8";
@@ -741,18 +742,6 @@ TEST_F(SettingsFileTest, CompleteCopyIsLoadedOnlyForAFileCutShortOnItsWay) {
 
 // The autostart copy in the Startup folders this prefix records, and in a folder built from the
 // environment where none is recorded. The copy is this test program, the running module.
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
-std::string recorded_folder(HKEY root, const char* value) {
-    char folder[MAX_PATH] = "";
-    DWORD size = sizeof folder - 1;
-    HKEY key;
-    if (RegOpenKeyExA(root, kShellFolders, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return "";
-    RegQueryValueExA(key, value, 0, 0, reinterpret_cast<BYTE*>(folder), &size);
-    RegCloseKey(key);
-    return folder;
-}
-
 class AutostartTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { init_program_runtime(); }
@@ -760,8 +749,8 @@ protected:
         char module[MAX_PATH] = "";
         GetModuleFileNameA(0, module, sizeof module);
         program_ = read_file(module);
-        all_users_ = recorded_folder(HKEY_LOCAL_MACHINE, "Common Startup");
-        user_ = recorded_folder(HKEY_CURRENT_USER, "Startup");
+        all_users_ = recorded_startup_folder(true);
+        user_ = recorded_startup_folder(false);
         ASSERT_TRUE(exists(all_users_) && exists(user_)) << all_users_ << " / " << user_;
         root_ = temp_folder("norvane-autostart");
         remove_tree(root_);
