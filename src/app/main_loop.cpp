@@ -1,13 +1,17 @@
 // The main event loop: one event per turn, dispatched by code and object number, then the
-// work-area and screen poll, a one-millisecond sleep when nothing was waiting, and the quit test.
+// work-area and screen poll, the address poll, a one-millisecond sleep when nothing was waiting,
+// and the quit test.
 #include <windows.h>
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
 #include "app/program.h"
+#include "app/single_label.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/config_dialog.h"
 #include "dialogs/font_selection.h"
+#include "identity/ipv4.h"
+#include "identity/network.h"
 #include "identity/os_family.h"
 #include "label/label.h"
 #include "resource.h"
@@ -109,6 +113,37 @@ void poll_work_area() {
     render_label();
 }
 
+// The address follows the machine's: a network that comes up after logon, a renewed lease, a
+// dock or a VPN. While it is shown it is looked up again every few seconds, in the background,
+// one lookup at a time; the answer comes as a message to the label window, and the label is
+// rendered again only when the address changed. A lookup that failed keeps the address shown.
+const UINT kHostFound = WM_APP + 1;
+const DWORD kAddressPeriod = 4000;
+// A lookup whose answer has not come by then is given up, and the next one begins.
+const DWORD kLookupPatience = 30000;
+DWORD last_lookup;
+
+void poll_address() {
+    if (app.settings.ShowIP != 1) return;
+    HWND label = window_handle(kLabelWindow);
+    if (host_lookup_pending(label, kLookupPatience)) return;
+    const DWORD now = GetTickCount();
+    if (now - last_lookup < kAddressPeriod) return;
+    last_lookup = now;
+    begin_host_lookup(label, kHostFound);
+}
+
+void on_host_found() {
+    if (!finish_host_lookup(event_state.wparam, static_cast<long>(event_state.lparam))) return;
+    char* address = format_ipv4(next_host_address());
+    if (strings_equal(address, app.identity.ip_address)) {
+        scratch_rewind(address);
+        return;
+    }
+    store_temp_string(&app.identity.ip_address, address);
+    if (app.settings.ShowIP == 1) render_label();
+}
+
 HINSTANCE WINAPI open_with_shell(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                  INT show) {
     ShellExecuteFunction open = system_function_as<ShellExecuteFunction>("shell32.dll", "ShellExecuteA");
@@ -127,6 +162,11 @@ void dispatch_event(int event) {
         on_menu(event_menu_item());
     } else if (event == EventGadget) {
         on_gadget(event_gadget());
+    } else if (event == static_cast<int>(kHostFound)) {
+        on_host_found();
+    } else if (event != 0 && event == static_cast<int>(show_label_message)) {
+        // Another start of the program, which ended at once: the user wants to see the label.
+        render_label();
     }
 }
 
@@ -137,10 +177,12 @@ void dispatch_event(int event) {
 void main_loop() {
     placed_screen = read_screen_size();
     seen_area = app.work_area;
+    last_lookup = GetTickCount();  // start-up has just looked the address up
     for (;;) {
         app.event = wait_event();
         dispatch_event(app.event);
         poll_work_area();
+        poll_address();
         if (app.event == 0) Sleep(1);
         if (app.quit == 1) end_program();
     }
