@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "app/app_state.h"
+#include "app/single_label.h"
 #include "dialogs/dialog_layout.h"
 #include "identity/identity.h"
 #include "identity/ipv4.h"
@@ -79,6 +80,8 @@ int program_main(HINSTANCE instance, HINSTANCE, char*, int) {
     app.heap = heap_create(kRuntimeHeapSize);
     runtime_heap = app.heap;
     init_runtime(instance);
+    // A second start only asks the running program to show its label.
+    if (!claim_single_label()) end_program();
 
     read_work_area();
     app.work_area_bottom = app.work_area.bottom;
