@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "app/app_state.h"
+#include "identity/os_family.h"
 #include "runtime/base/strings.h"
 #include "runtime/base/system_library.h"
 #include "settings/autostart_paths.h"
@@ -112,12 +113,28 @@ bool same_file(const char* a, const char* b) {
     return same;
 }
 
+// A program downloaded with a browser carries the web's mark in a stream of its file, and
+// copying takes the stream along; the shell then asks at every logon whether to run the copy.
+// The mark is taken off the copy alone. File systems without streams (FAT, the Windows 95
+// family's) have no mark to take, and a mark that stays only brings the question back.
+void remove_web_mark(const char* copy) {
+    if (is_windows95_family(app.os_code)) return;
+    static const char kWebMark[] = ":Zone.Identifier";
+    char* stream = append_text(copy);
+    append_text(kWebMark);
+    // A name cut short by a full scratch could name another file.
+    if (text_length(stream) == text_length(copy) + sizeof kWebMark - 1) DeleteFileA(stream);
+    scratch_rewind(stream);
+}
+
 StartupCopy copy_program(const char* program, const char* target) {
     if (!target) return StartupCopyFailed;
     // Copying the running program onto itself fails, and the copy that runs stays.
     if (same_file(program, target)) return StartupCopyIsProgram;
     // An existing copy is replaced, so each apply refreshes it.
-    return CopyFileA(program, target, FALSE) ? StartupCopyMade : StartupCopyFailed;
+    if (!CopyFileA(program, target, FALSE)) return StartupCopyFailed;
+    remove_web_mark(target);
+    return StartupCopyMade;
 }
 
 // Deletes an earlier copy, unless the other folder's name leads to this very file. The running

@@ -850,6 +850,44 @@ TEST_F(AutostartTest, WithoutTheShellsCallTheRecordedValueThenTheEnvironmentName
     EXPECT_EQ("program", held(user_copy()));
 }
 
+// A downloaded program carries the web's mark in a stream, and on Windows copying the file
+// takes the stream along (Wine's copy does not: the stand-in below copies it as Windows does).
+// The Startup copy loses the mark, so the shell starts it without asking; the program's own
+// file keeps it. The Windows 95 family's file systems have no streams to look at.
+void* real_copy_file = 0;
+const char kWebMark[] = ":Zone.Identifier";
+const char kMarkText[] = "[ZoneTransfer]\r\nZoneId=3\r\n";
+
+BOOL WINAPI copy_with_streams(LPCSTR from, LPCSTR to, BOOL fail_if_exists) {
+    if (!reinterpret_cast<BOOL(WINAPI*)(LPCSTR, LPCSTR, BOOL)>(real_copy_file)(from, to, fail_if_exists)) return FALSE;
+    const std::string mark = read_file(std::string(from) + kWebMark);
+    if (mark != "<missing>") write_file(std::string(to) + kWebMark, mark);
+    return TRUE;
+}
+
+TEST_F(AutostartTest, TheCopyLosesTheWebsMarkAndTheProgramKeepsIt) {
+    char module[MAX_PATH] = "";
+    GetModuleFileNameA(0, module, sizeof module);
+    const std::string program_mark = std::string(module) + kWebMark;
+    write_file(program_mark, kMarkText);
+    ASSERT_EQ(kMarkText, read_file(program_mark)) << "this file system keeps no streams";
+    real_copy_file = replace_import("CopyFileA", reinterpret_cast<void*>(copy_with_streams));
+    ASSERT_TRUE(real_copy_file);
+    struct Row { int code; const char* copy_mark; } rows[] = {{100, "<missing>"}, {60, "<missing>"}, {30, kMarkText}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE("os code " + std::to_string(r.code));
+        app.os_code = r.code;
+        install_autostart();
+        const std::string copy = exists(all_users_copy()) ? all_users_copy() : user_copy();
+        EXPECT_EQ("program", held(copy));
+        EXPECT_EQ(r.copy_mark, read_file(copy + kWebMark)) << "the copy's mark";
+        EXPECT_EQ(kMarkText, read_file(program_mark)) << "the program's own mark";
+        remove_autostart();
+    }
+    replace_import("CopyFileA", real_copy_file);
+    DeleteFileA(program_mark.c_str());
+}
+
 // Apply takes the dialog's boxes and text, installs or removes the copy and renders the label.
 TEST_F(AutostartTest, ApplyTakesOverTheDialogAndFollowsTheAutostartBox) {
     store_string(&app.identity.computer_name, "PC1");
