@@ -52,7 +52,8 @@ function(add_wine_tests label wine scale)
     set_tests_properties(${label}.${name} PROPERTIES ENVIRONMENT "${env}" RESOURCE_LOCK display
         TIMEOUT ${win32_timeout})
   endforeach()
-  add_test(NAME ${label}.e2e_tests COMMAND ${wine} $<TARGET_FILE:e2e_tests>)
+  # The network case runs in a network of its own (below), never in the machine's.
+  add_test(NAME ${label}.e2e_tests COMMAND ${wine} $<TARGET_FILE:e2e_tests> --gtest_filter=-NetworkChange.*)
   set_tests_properties(${label}.e2e_tests PROPERTIES ENVIRONMENT
       "${env};NORVANE_WORK_AREA_HOOK=$<TARGET_FILE:work_area_hook>" RESOURCE_LOCK display TIMEOUT ${e2e_timeout})
   # Every surface at four densities and two national fonts, one process per row.
@@ -60,6 +61,12 @@ function(add_wine_tests label wine scale)
       COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win32/density.sh ${wine} $<TARGET_FILE:win32_density>)
   set_tests_properties(${label}.win32_density PROPERTIES ENVIRONMENT "${env}" RESOURCE_LOCK display
       TIMEOUT ${e2e_timeout})
+  # The address following the machine's, in a network of the case's own.
+  add_test(NAME ${label}.e2e_network_change
+      COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/network_change.sh ${wine} $<TARGET_FILE:e2e_tests>)
+  set_tests_properties(${label}.e2e_network_change PROPERTIES ENVIRONMENT
+      "${env};NORVANE_WORK_AREA_HOOK=$<TARGET_FILE:work_area_hook>" RESOURCE_LOCK display
+      TIMEOUT ${win32_timeout} SKIP_RETURN_CODE 77)
   # A start-up that ends at once: the platform call is seen in a relay trace.
   add_test(NAME ${label}.e2e_missing_computer_name
       COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/missing_computer_name.sh ${wine} $<TARGET_FILE:Norvane>)

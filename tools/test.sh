@@ -112,7 +112,8 @@ fi
 
 # Test cases, counted from each program's own lines (ctest prefixes them with "N: "); a program
 # that failed without a failed case of its own (a crash, a time-out, an exit code) counts as one
-# failed case, by name, and a passing program without cases (a script) as one passed case.
+# failed case, by name, a passing program without cases (a script) as one passed case, and one
+# that ctest reports skipped (a case this machine cannot stage) as one skipped case, by name.
 summary=$(awk '
   BEGIN { build[1] = "host:"; build[2] = "i686:"; build[3] = "x86-64:" }
   FNR == 1 { file++ }
@@ -122,23 +123,30 @@ summary=$(awk '
   match($0, /^ *[0-9]+\/[0-9]+ Test +#[0-9]+: /) {
     split(substr($0, RSTART, RLENGTH), f, "#"); n = file ":" (f[2] + 0)
     rest = substr($0, RLENGTH + 1); name = rest; sub(/ .*/, "", name)
-    state[n] = rest ~ / Passed / ? "passed" : rest; sub(/^[^ ]* \.*\** */, "", state[n]); title[n] = name }
+    state[n] = rest ~ / Passed / ? "passed" : rest ~ /\*Skipped / ? "skipped" : rest
+    sub(/^[^ ]* \.*\** */, "", state[n]); title[n] = name }
   END {
     for (n in state) {
       passed += ok[n] + 0; failed += bad[n] + 0
       if (state[n] == "passed" && ok[n] + bad[n] == 0) passed++
+      if (state[n] == "skipped") {
+        skipped++
+        split(n, at, ":")
+        printf "skipped: %s %s\n", build[at[1]], title[n]
+        continue
+      }
       if (state[n] != "passed" && bad[n] + 0 == 0) {
         failed++
         split(n, at, ":")
         printf "failed without a summary: %s %s (%s)\n", build[at[1]], title[n], state[n]
       }
     }
-    printf "%d %d\n", passed, failed
+    printf "%d %d %d\n", passed, failed, skipped
   }' build/host-tests.log build/mingw-tests.log build/mingw64-tests.log)
 echo "$summary" | sed '$d'
-read -r passed failed <<<"$(echo "$summary" | tail -1)"
+read -r passed failed skipped <<<"$(echo "$summary" | tail -1)"
 [ "$failed" -gt 0 ] && status=1
 [ "$status" -ne 0 ] && [ "$failed" -eq 0 ] && { echo "tests: a step above failed without a failed case"; failed=1; }
 echo
-echo "tests: ${passed} passed, ${failed} failed ($(IFS=';'; echo "${what[*]}" | sed 's/;/; /g'))"
+echo "tests: ${passed} passed, ${failed} failed, ${skipped} skipped ($(IFS=';'; echo "${what[*]}" | sed 's/;/; /g'))"
 exit $status

@@ -329,7 +329,7 @@ BOOL CALLBACK note_process_window(HWND w, LPARAM p) {
     WindowSearch* s = reinterpret_cast<WindowSearch*>(p);
     DWORD owner = 0;
     GetWindowThreadProcessId(w, &owner);
-    if (owner == s->process_id && (!s->class_name || class_of(w) == s->class_name)) s->found.push_back(w);
+    if ((!s->process_id || owner == s->process_id) && (!s->class_name || class_of(w) == s->class_name)) s->found.push_back(w);
     return TRUE;
 }
 

@@ -78,6 +78,7 @@ HWND show_config_dialog(NorvaneProcess& norvane, const char** failed_step);
 // Presses "&Close" in the configuration dialog: true once the dialog is gone.
 bool close_config_dialog(HWND dialog);
 
+// The top-level windows of a process (0: of every process), of one class (null: of any).
 std::vector<HWND> process_windows(DWORD process_id, const char* class_name);
 RECT rect_of(HWND window);
 // The desktop work area as this process sees it.

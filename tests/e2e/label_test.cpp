@@ -2,6 +2,9 @@
 // is, and how it ends.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include "driver.h"
 
 namespace {
@@ -191,5 +194,101 @@ TEST_F(Label, ACloseRequestForTheLabelEndsTheProgram) {
     DWORD code = 1;
     ASSERT_TRUE(norvane.wait_exit(10000, &code));
     EXPECT_EQ(0u, code);
+}
+
+// Starting the program again, as Windows 7 and as XP: from the same file, from a copy under
+// another name in another folder (a download, the other Startup folder's copy). The second
+// start leaves at once with code 0 and no label of its own, and the running program renders
+// its label anew, so that starting it again brings back a label the user cannot see.
+class SecondStart : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        remove_settings();
+        set_windows_version(GetParam());
+    }
+    void TearDown() override {
+        set_windows_version("");
+        remove_settings();
+    }
+};
+
+std::vector<HWND> visible_labels() {
+    std::vector<HWND> labels;
+    for (HWND w : process_windows(0, window_class(kLabelWindow).c_str()))
+        if (IsWindowVisible(w)) labels.push_back(w);
+    return labels;
+}
+
+TEST_P(SecondStart, AddsNoLabelAndBringsTheRunningOneBack) {
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    const std::string renamed = std::string(temp) + "norvane second\\Label tool.exe";
+    CreateDirectoryA((std::string(temp) + "norvane second").c_str(), 0);
+    ASSERT_TRUE(CopyFileA(executable_path().c_str(), renamed.c_str(), FALSE));
+    NorvaneProcess first;
+    HWND label = first.wait_label();
+    ASSERT_TRUE(label);
+    for (const std::string& program : {executable_path(), renamed}) {
+        SCOPED_TRACE(program);
+        NorvaneProcess second(program.c_str(), Environment());
+        DWORD code = 99;
+        EXPECT_TRUE(second.wait_exit(10000, &code));
+        EXPECT_EQ(0u, code);
+        // The label is re-created where it stood: a new window, the same text and place.
+        HWND again = first.wait_label();
+        EXPECT_TRUE(eventually([&] { return (again = first.wait_label()) != label; })) << "not rendered anew";
+        EXPECT_EQ(std::vector<HWND>{again}, visible_labels());
+        const RECT before = rect_of(label), after = rect_of(again);
+        EXPECT_TRUE(EqualRect(&before, &after) || !IsWindow(label));
+        EXPECT_EQ(" " + registry_computer_name() + " ", first.label_text());
+        label = again;
+    }
+    EXPECT_TRUE(first.running());
+    DeleteFileA(renamed.c_str());
+    RemoveDirectoryA((std::string(temp) + "norvane second").c_str());
+}
+
+INSTANTIATE_TEST_SUITE_P(Windows, SecondStart, ::testing::Values("win7", "winxp"));
+
+// The address follows the machine's. This case runs only in a network of its own (see
+// network_change.sh), which holds the loopback device alone at first; the machine then gets a
+// documentation address on a pair of virtual devices that are each other's wire, and later
+// another address in its place. Nothing is sent anywhere.
+bool run_ip(const std::string& arguments) { return start_host_program("/sbin/ip", "/sbin/ip " + arguments); }
+
+TEST(NetworkChange, TheLabelFollowsTheFirstAddressOfTheHostName) {
+    if (!getenv("NORVANE_OWN_NETWORK")) GTEST_SKIP() << "runs in a network of its own, from network_change.sh";
+    remove_settings();
+    write_file(settings_path(), "ShowComputerName = 0\r\nShowIP = 1\r\n");
+    NorvaneProcess norvane;
+    ASSERT_TRUE(norvane.wait_label());
+    EXPECT_EQ("  127.0.0.1 ", norvane.label_text());
+    struct Step {
+        const char* ip_arguments;
+        const char* shown;
+    } steps[] = {
+        {"link add nv0 type veth peer name nv1", 0},
+        {"addr add 198.51.100.7/24 dev nv0", 0},
+        {"link set nv1 up", 0},
+        {"link set nv0 up", "  198.51.100.7 "},
+        {"addr del 198.51.100.7/24 dev nv0", 0},
+        {"addr add 198.51.100.23/24 dev nv0", "  198.51.100.23 "},
+    };
+    // What the label reads now, without waiting for it to stand still.
+    auto shown = [&] {
+        for (HWND w : process_windows(norvane.id(), window_class(kLabelWindow).c_str()))
+            if (IsWindowVisible(w) && child_by_id(w, kLabelGadget)) return window_text(child_by_id(w, kLabelGadget));
+        return std::string("<no label>");
+    };
+    for (const Step& step : steps) {
+        ASSERT_TRUE(run_ip(step.ip_arguments)) << step.ip_arguments;
+        if (!step.shown) continue;
+        const DWORD changed = GetTickCount();
+        EXPECT_TRUE(eventually([&] { return shown() == step.shown; }, 10000))
+            << step.shown << "not shown; the label reads \"" << shown() << "\"";
+        printf("address%sshown %lu ms after the change\n", step.shown, GetTickCount() - changed);
+    }
+    EXPECT_TRUE(norvane.running());
+    remove_settings();
 }
 }  // namespace
