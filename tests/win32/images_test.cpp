@@ -13,6 +13,10 @@
 #include "runtime/graphics/images.h"
 #include "win32_support.h"
 
+// The logo's drawing as an uncompressed bitmap file, written beside the logo.
+extern const unsigned char logo_drawing[];
+extern const unsigned long logo_drawing_size;
+
 namespace {
 typedef std::vector<unsigned char> Bytes;
 
@@ -130,6 +134,22 @@ COLORREF pixel_of(ObjectNumber image, int x, int y) {
 
 bool is_live_bitmap(HANDLE handle) { return GetObjectType(handle) == OBJ_BITMAP; }
 
+// Every pixel of an image as 32-bit colours (0x00RRGGBB), rows from the top.
+std::vector<DWORD> pixels_of(ObjectNumber image) {
+    HBITMAP bitmap = static_cast<HBITMAP>(image_handle(image));
+    BITMAPINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = image_width();
+    info.bmiHeader.biHeight = -image_height();
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    std::vector<DWORD> pixels(image_width() * image_height());
+    HDC screen = GetDC(0);
+    EXPECT_EQ(image_height(), GetDIBits(screen, bitmap, 0, image_height(), pixels.data(), &info, DIB_RGB_COLORS));
+    ReleaseDC(0, screen);
+    return pixels;
+}
 
 class ImagesTest : public ::testing::Test {
 protected:
@@ -146,21 +166,34 @@ protected:
 }  // namespace
 
 TEST_F(ImagesTest, TheLogoFileHasTheFixedHeader) {
-    ASSERT_EQ(13078ul, logo_bitmap_size);
+    // Run-length encoded, with a colour table of only the colours it uses; the runs fill the rest
+    // of the file. The drawing is flat: the file is far smaller than the uncompressed drawing.
     const unsigned char* b = logo_bitmap;
+    const unsigned long colours = get32(b + 46);
     EXPECT_EQ("BM", std::string(reinterpret_cast<const char*>(b), 2));
     const struct { int at; int bytes; unsigned long value; } fields[] = {
-        {2, 4, 13078}, {6, 2, 0}, {8, 2, 0}, {10, 4, 1078}, {14, 4, 40}, {18, 4, 157}, {22, 4, 75},
-        {26, 2, 1}, {28, 2, 8}, {30, 4, 0}, {34, 4, 12000}, {38, 4, 18263}, {42, 4, 18263},
-        {46, 4, 256}, {50, 4, 128},
+        {2, 4, logo_bitmap_size}, {6, 2, 0}, {8, 2, 0}, {10, 4, 54 + 4 * colours}, {14, 4, 40},
+        {18, 4, 157}, {22, 4, 75}, {26, 2, 1}, {28, 2, 8}, {30, 4, BI_RLE8},
+        {34, 4, logo_bitmap_size - 54 - 4 * colours}, {38, 4, 18263}, {42, 4, 18263}, {50, 4, colours},
     };
     for (const auto& f : fields) {
         EXPECT_EQ(f.value, f.bytes == 2 ? get16(b + f.at) : get32(b + f.at)) << "byte " << f.at;
     }
-    for (int i = 0; i < 256; ++i) EXPECT_EQ(0, b[54 + 4 * i + 3]) << "colour " << i;
+    EXPECT_TRUE(colours >= 2 && colours <= 128) << colours;
+    for (unsigned long i = 0; i < colours; ++i) EXPECT_EQ(0, b[54 + 4 * i + 3]) << "colour " << i;
+    EXPECT_LT(logo_bitmap_size, logo_drawing_size / 4);
 }
 
-TEST_F(ImagesTest, TheLogoDecodesIntoAScreenCompatibleBitmapWithItsColours) {
+TEST_F(ImagesTest, TheLogoDecodesIntoAScreenCompatibleBitmapWithTheDrawingsPixels) {
+    // The drawing, uncompressed, with its whole colour table: its own bytes say a few pixels.
+    const ObjectNumber drawing = decode_embedded_image(ANY_NUMBER, logo_drawing, logo_drawing_size);
+    ASSERT_NE(0, drawing);
+    const struct { int x, y; } anchors[] = {{0, 0}, {156, 74}, {30, 30}, {64, 20}};
+    for (const auto& a : anchors) {
+        const unsigned char* entry = logo_drawing + 54 + 4 * logo_drawing[1078 + (74 - a.y) * 160 + a.x];
+        EXPECT_EQ(RGB(entry[2], entry[1], entry[0]), pixel_of(drawing, a.x, a.y)) << a.x << "," << a.y;
+    }
+    const std::vector<DWORD> expected = pixels_of(drawing);
     for (unsigned long size : {logo_bitmap_size, kUnknownImageSize}) {
         HANDLE logo = reinterpret_cast<HANDLE>(decode_embedded_image(1, logo_bitmap, size));
         ASSERT_TRUE(is_live_bitmap(logo));
@@ -168,10 +201,14 @@ TEST_F(ImagesTest, TheLogoDecodesIntoAScreenCompatibleBitmapWithItsColours) {
         EXPECT_EQ(157, image_width());
         EXPECT_EQ(75, image_height());
         EXPECT_EQ(screen_depth(), image_depth());
-        // The top-left pixel is the first byte of the last stored row.
-        const unsigned char index = logo_bitmap[1078 + 74 * 160];
-        const unsigned char* entry = logo_bitmap + 54 + 4 * index;
-        EXPECT_EQ(RGB(entry[2], entry[1], entry[0]), pixel_of(1, 0, 0));
+        const std::vector<DWORD> decoded = pixels_of(1);
+        ASSERT_EQ(expected.size(), decoded.size());
+        size_t differing = 0, first = 0;
+        for (size_t i = decoded.size(); i-- > 0;) {
+            if (decoded[i] != expected[i]) ++differing, first = i;
+        }
+        EXPECT_EQ(0u, differing) << "first at " << first % 157 << "," << first / 157 << ": "
+                                 << std::hex << decoded[first] << " for " << expected[first];
     }
 }
 
