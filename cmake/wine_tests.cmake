@@ -14,6 +14,13 @@ foreach(src IN LISTS WIN32_TEST_SOURCES)
   target_link_options(win32_${name} PRIVATE -static)
   list(APPEND WIN32_TEST_NAMES win32_${name})
 endforeach()
+# The image tests carry the logo's drawing uncompressed (written by resources/make_logo.py
+# beside the logo), to compare the decoded logo with it pixel for pixel.
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/logo_drawing_data.cpp
+  COMMAND ${CMAKE_COMMAND} -DINPUT=${CMAKE_SOURCE_DIR}/tests/win32/logo_drawing.bmp
+          -DOUTPUT=${CMAKE_BINARY_DIR}/logo_drawing_data.cpp -DNAME=logo_drawing -P ${CMAKE_SOURCE_DIR}/cmake/embed.cmake
+  DEPENDS ${CMAKE_SOURCE_DIR}/tests/win32/logo_drawing.bmp ${CMAKE_SOURCE_DIR}/cmake/embed.cmake)
+target_sources(win32_images_test PRIVATE ${CMAKE_BINARY_DIR}/logo_drawing_data.cpp)
 # The window tests carry the program's icon, as the window classes use it.
 target_sources(win32_windows_test PRIVATE ${CMAKE_SOURCE_DIR}/resources/Norvane.rc)
 # The density checks carry the program's resources too (its manifest), and run once per

@@ -1,8 +1,14 @@
 #!/usr/bin/env python3
 """Draws the logo shown in the About dialog: a monitor with a name label in its corner beside
-the product name, 157 x 75 pixels, 8 bits per pixel, 256 colours (the first 128 important).
-Writes logo.bmp beside this script; the output is the same on every run. Python 3 standard
-library only. Run it again after changing the drawing."""
+the product name, 157 x 75 pixels, 8 bits per pixel.
+
+Writes two bitmap files of the same pixels; the output is the same on every run. Python 3
+standard library only. Run it again after changing the drawing.
+- logo.bmp beside this script, the one the program carries: run-length encoded (BI_RLE8), with a
+  colour table of only the colours the drawing uses. The drawing is flat, so this holds it in a
+  fraction of the uncompressed bytes, and every 32-bit Windows draws it.
+- tests/win32/logo_drawing.bmp: the drawing uncompressed, with its whole 256-colour table (the
+  first 128 important), against which the Win32 tests compare the decoded logo pixel for pixel."""
 import os
 import struct
 
@@ -124,22 +130,80 @@ def draw():
     return cv.px
 
 
-def bitmap_file(px, palette):
-    stride = (WIDTH + 3) // 4 * 4
-    pixels = bytearray()
-    for row in reversed(px):  # rows are stored bottom-up
-        pixels += bytes(row) + bytes(stride - WIDTH)
+BI_RGB, BI_RLE8 = 0, 1
+
+
+def bitmap_file(palette, compression, pixels, important):
     table = b''.join(struct.pack('BBBB', b, g, r, 0) for r, g, b in palette)
     offset = 14 + 40 + len(table)
-    info = struct.pack('<IiiHHIIiiII', 40, WIDTH, HEIGHT, 1, 8, 0, len(pixels), PIXELS_PER_METRE,
-                       PIXELS_PER_METRE, 256, IMPORTANT)
+    info = struct.pack('<IiiHHIIiiII', 40, WIDTH, HEIGHT, 1, 8, compression, len(pixels),
+                       PIXELS_PER_METRE, PIXELS_PER_METRE, len(palette), important)
     header = struct.pack('<2sIHHI', b'BM', offset + len(pixels), 0, 0, offset)
     return header + info + table + bytes(pixels)
 
 
+def uncompressed(px, palette):
+    stride = (WIDTH + 3) // 4 * 4
+    pixels = bytearray()
+    for row in reversed(px):  # rows are stored bottom-up
+        pixels += bytes(row) + bytes(stride - WIDTH)
+    return bitmap_file(palette, BI_RGB, pixels, IMPORTANT)
+
+
+def encode_row(row):
+    """One row as runs: a repeated pixel as (count, index); three or more single pixels in a
+    row as one absolute run (0, count, the indices, padded to an even length). Every pixel is
+    written, so nothing is left to what a decoder does with skipped pixels."""
+    out = bytearray()
+    singles = []
+
+    def flush_singles():
+        if len(singles) >= 3:
+            out.extend((0, len(singles)))
+            out.extend(singles)
+            if len(singles) % 2:
+                out.append(0)
+        else:
+            for index in singles:
+                out.extend((1, index))
+        singles.clear()
+
+    x = 0
+    while x < len(row):
+        run = 1
+        while x + run < len(row) and row[x + run] == row[x] and run < 255:
+            run += 1
+        if run == 1:
+            singles.append(row[x])
+            if len(singles) == 255:
+                flush_singles()
+        else:
+            flush_singles()
+            out.extend((run, row[x]))
+        x += run
+    flush_singles()
+    return out
+
+
+def run_length(px, palette):
+    """Rows bottom-up, each ended by an end of line, the last by the end of the bitmap; the
+    colour table holds only the colours used, in the order of the whole table."""
+    used = sorted({index for row in px for index in row})
+    new_index = {old: new for new, old in enumerate(used)}
+    pixels = bytearray()
+    rows = [[new_index[index] for index in row] for row in reversed(px)]
+    for y, row in enumerate(rows):
+        pixels += encode_row(row)
+        pixels += bytes((0, 1 if y == len(rows) - 1 else 0))
+    return bitmap_file([palette[old] for old in used], BI_RLE8, pixels, len(used))
+
+
 if __name__ == '__main__':
-    data = bitmap_file(draw(), build_palette())
-    assert len(data) == 13078, len(data)
-    out = os.path.join(os.path.dirname(os.path.abspath(__file__)), 'logo.bmp')
-    with open(out, 'wb') as f:
-        f.write(data)
+    px, palette = draw(), build_palette()
+    here = os.path.dirname(os.path.abspath(__file__))
+    drawing = uncompressed(px, palette)
+    assert len(drawing) == 13078, len(drawing)
+    for path, data in ((os.path.join(here, 'logo.bmp'), run_length(px, palette)),
+                       (os.path.join(here, '..', 'tests', 'win32', 'logo_drawing.bmp'), drawing)):
+        with open(path, 'wb') as f:
+            f.write(data)

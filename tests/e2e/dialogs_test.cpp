@@ -39,6 +39,20 @@ TEST_F(Dialogs, AboutShowsTheLogoTheTextAndTheLinkAndCloses) {
     EXPECT_EQ(157, r.right);  // inside its sunken edge
     EXPECT_EQ(75, r.bottom);
     EXPECT_TRUE(GetWindowLongA(logo, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    // The logo's pixels are on the screen: the pale band in its corner, the top row of the
+    // monitor's screen in its brightest blue (an image that failed to decode shows neither).
+    const struct { int x, y; COLORREF colour; } drawn[] = {{0, 0, RGB(251, 252, 252)}, {20, 17, RGB(56, 170, 255)}};
+    for (const auto& d : drawn) {
+        POINT at = {d.x, d.y};
+        ClientToScreen(logo, &at);
+        COLORREF seen = CLR_INVALID;
+        EXPECT_TRUE(eventually([&] {
+            HDC screen = GetDC(0);
+            seen = GetPixel(screen, at.x, at.y);
+            ReleaseDC(0, screen);
+            return seen == d.colour;
+        })) << d.x << "," << d.y << ": " << std::hex << seen;
+    }
     EXPECT_EQ(0u, window_text(child_by_id(about, kGadgetAboutText)).find("Helps to quickly identify the current\n"));
     EXPECT_EQ("Norvane website", window_text(child_by_id(about, kGadgetLink)));
     EXPECT_EQ("Close", window_text(child_by_id(about, kGadgetAboutClose)));

@@ -111,8 +111,44 @@ unsigned long colour_table_bytes(unsigned long header_size, unsigned bits, unsig
     return bytes;
 }
 
-// Reads a bitmap file of at most `limit` bytes. Only uncompressed (or bit-field) bottom-up
-// images whose headers, colour table and pixel rows all lie inside the data are accepted.
+// Walks a run-length stream of `bytes` bytes without drawing it: it is sound when every run
+// stays inside its row, every row inside the image, and the end mark lies inside the stream.
+// The system's decoder reads up to the end mark, so it then reads nothing beyond the data.
+bool runs_fit(const unsigned char* p, unsigned long bytes, unsigned bits, long width, long height) {
+    const unsigned char* const end = p + bytes;
+    long x = 0, y = 0;
+    while (end - p >= 2) {
+        const unsigned count = p[0], code = p[1];
+        p += 2;
+        if (count) {
+            x += count;  // one index (or, at 4 bits, a pair of them) repeated
+        } else if (code == 0) {
+            x = 0;  // end of the row
+            ++y;
+        } else if (code == 1) {
+            return true;  // end of the image
+        } else if (code == 2) {
+            // A move right and up by the two bytes that follow.
+            if (end - p < 2) return false;
+            x += p[0];
+            y += p[1];
+            p += 2;
+        } else {
+            // `code` indices follow as they are, filled up to a whole number of 16-bit words.
+            const unsigned stored = (code * bits + 15) / 16 * 2;
+            if (stored > static_cast<unsigned long>(end - p)) return false;
+            p += stored;
+            x += code;
+        }
+        // Past the last row only the end mark may follow.
+        if (x > width || y > height || (y == height && x)) return false;
+    }
+    return false;
+}
+
+// Reads a bitmap file of at most `limit` bytes. Uncompressed (or bit-field) and run-length
+// encoded bottom-up images are accepted when their headers, colour table and pixels all lie
+// inside the data, and the runs inside the image.
 bool read_bitmap_file(const unsigned char* data, unsigned long limit, BitmapFile* file) {
     if (limit < kFileHeaderSize + kInfoHeaderSize) return false;
     const unsigned char* info = data + kFileHeaderSize;
@@ -125,14 +161,17 @@ bool read_bitmap_file(const unsigned char* data, unsigned long limit, BitmapFile
     if (header_size < kInfoHeaderSize || header_size > limit - kFileHeaderSize) return false;
     if (!fits_record(file->width, file->height) || read16(info + 12) != 1) return false;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
-    if (compression != BI_RGB && !(compression == BI_BITFIELDS && (bits == 16 || bits == 32))) return false;
+    const bool runs = (compression == BI_RLE8 && bits == 8) || (compression == BI_RLE4 && bits == 4);
+    if (compression != BI_RGB && !runs && !(compression == BI_BITFIELDS && (bits == 16 || bits == 32))) return false;
     if (colours_used > (bits <= 8 ? 1UL << bits : 256UL)) return false;
     const unsigned long table = colour_table_bytes(header_size, bits, compression, colours_used);
     if (table > limit - kFileHeaderSize - header_size) return false;
     const unsigned long long stride = ((static_cast<unsigned long long>(file->width) * bits + 31) / 32) * 4;
-    const unsigned long long pixel_bytes = stride * static_cast<unsigned long long>(file->height);
+    // Runs take the size the header gives them (the image size field); rows take their stride.
+    const unsigned long long pixel_bytes = runs ? read32(info + 20) : stride * static_cast<unsigned long long>(file->height);
     const unsigned long offset = read32(data + 10);
     if (offset > limit || pixel_bytes > limit - offset) return false;
+    if (runs && !runs_fit(data + offset, static_cast<unsigned long>(pixel_bytes), bits, file->width, file->height)) return false;
     file->format = reinterpret_cast<const BITMAPINFO*>(info);
     file->pixels = data + offset;
     return true;
