@@ -78,6 +78,20 @@ mkdir -p build/bench
   }
   growth $pid program
   kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null  # one label per session: the next start must not find this one
+  # Idle with the address shown, which is looked up again in the background every few seconds.
+  printf 'ShowIP = 1\r\n' > "$RUN_PREFIX/drive_c/windows/Norvane.ini"
+  "$wine" "build/$preset/Norvane.exe" >/dev/null 2>&1 &
+  pid=$!
+  for _ in $(seq 200); do xdotool search --name '^Norvane$' >/dev/null 2>&1 && break; sleep 0.05; done
+  sleep 1
+  idle_ip=$(idle_cpu $pid)
+  NORVANE_WORK_AREA_HOOK=$hook "$wine" "build/$preset/bench_driver.exe" tick 16 >/dev/null
+  idle_ip_tick=$(idle_cpu $pid)
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  rm -f "$RUN_PREFIX/drive_c/windows/Norvane.ini"
+  echo "| Idle CPU over 10 s with the address shown (ShowIP = 1), CPU s per wall s | $idle_ip | on a 16 ms clock $idle_ip_tick | $(awk -v a="$idle_ip" -v b="$idle_floor" 'BEGIN {printf "%.2f", (b > 0 ? a / b : 0)}') |"
   "$wine" "build/$preset/baseline_window.exe" >/dev/null 2>&1 &
   baseline_pid=$!
   for _ in $(seq 200); do xdotool search --name '^Baseline$' >/dev/null 2>&1 && break; sleep 0.05; done
