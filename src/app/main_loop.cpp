@@ -30,9 +30,42 @@ void set_gadget_scratch_text(int gadget, char* text) {
     scratch_rewind(text);
 }
 
+// The address follows the machine's: a network that comes up after logon, a renewed lease, a
+// dock or a VPN. While it is shown it is looked up again every few seconds, in the background,
+// one lookup at a time; the answer comes as a message to the label window, and the label is
+// rendered again only when the address changed. A lookup that failed keeps the address shown.
+const UINT kHostFound = WM_APP + 1;
+const DWORD kAddressPeriod = 4000;
+// A lookup whose answer has not come by then is given up, and the next one begins.
+const DWORD kLookupPatience = 30000;
+DWORD last_lookup;
+
+void poll_address() {
+    if (app.settings.ShowIP != 1) return;
+    HWND label = window_handle(kLabelWindow);
+    if (host_lookup_pending(label, kLookupPatience)) return;
+    const DWORD now = GetTickCount();
+    if (now - last_lookup < kAddressPeriod) return;
+    last_lookup = now;
+    begin_host_lookup(label, kHostFound);
+}
+
+void on_host_found() {
+    if (!finish_host_lookup(event_state.wparam, static_cast<long>(event_state.lparam))) return;
+    char* address = format_ipv4(next_host_address());
+    if (strings_equal(address, app.identity.ip_address)) {
+        scratch_rewind(address);
+        return;
+    }
+    store_temp_string(&app.identity.ip_address, address);
+    if (app.settings.ShowIP == 1) render_label();
+}
+
 void show_about() {
     open_about_dialog();
-    while (wait_event() != 0) {
+    // The dialog's own events are let go; an address that arrives meanwhile is still taken.
+    for (int event; (event = wait_event()) != 0;) {
+        if (event == static_cast<int>(kHostFound)) on_host_found();
     }
     set_gadget_text(kGadgetAboutText, app.about_text);
     if (load_font(kLinkFont, kLinkFontFace, kLinkFontSize, kLinkFontStyle)) set_gadget_font(kGadgetLink, current_font());
@@ -111,37 +144,6 @@ void poll_work_area() {
     app.work_area_bottom = app.work_area.bottom;
     placed_screen = screen;
     render_label();
-}
-
-// The address follows the machine's: a network that comes up after logon, a renewed lease, a
-// dock or a VPN. While it is shown it is looked up again every few seconds, in the background,
-// one lookup at a time; the answer comes as a message to the label window, and the label is
-// rendered again only when the address changed. A lookup that failed keeps the address shown.
-const UINT kHostFound = WM_APP + 1;
-const DWORD kAddressPeriod = 4000;
-// A lookup whose answer has not come by then is given up, and the next one begins.
-const DWORD kLookupPatience = 30000;
-DWORD last_lookup;
-
-void poll_address() {
-    if (app.settings.ShowIP != 1) return;
-    HWND label = window_handle(kLabelWindow);
-    if (host_lookup_pending(label, kLookupPatience)) return;
-    const DWORD now = GetTickCount();
-    if (now - last_lookup < kAddressPeriod) return;
-    last_lookup = now;
-    begin_host_lookup(label, kHostFound);
-}
-
-void on_host_found() {
-    if (!finish_host_lookup(event_state.wparam, static_cast<long>(event_state.lparam))) return;
-    char* address = format_ipv4(next_host_address());
-    if (strings_equal(address, app.identity.ip_address)) {
-        scratch_rewind(address);
-        return;
-    }
-    store_temp_string(&app.identity.ip_address, address);
-    if (app.settings.ShowIP == 1) render_label();
 }
 
 HINSTANCE WINAPI open_with_shell(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
