@@ -36,7 +36,7 @@ file(GLOB E2E_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/e2e/*.cpp)
 add_executable(e2e_tests ${E2E_SOURCES})
 # The driver knows the program's object numbers, and nothing else of it.
 target_include_directories(e2e_tests PRIVATE ${CMAKE_SOURCE_DIR}/src)
-target_link_libraries(e2e_tests gtest gtest_main user32 gdi32 advapi32 kernel32)
+target_link_libraries(e2e_tests gtest gtest_main user32 gdi32 advapi32 kernel32 ws2_32)
 target_link_options(e2e_tests PRIVATE -static)
 # A library the driver loads into the running program (LoadLibraryA in a thread it creates
 # there); on loading it starts a thread of its own that serves the driver's requests.

@@ -61,9 +61,9 @@ wine10_write_runner() {
 }
 
 # The tree's packages: Wine and the fonts the tests expect, and the host tools the end-to-end
-# tests start from inside Wine (chattr).
+# tests start from inside Wine (chattr, ip).
 wine10_packages() {
-  echo "wine wine64 fonts-liberation2 e2fsprogs"
+  echo "wine wine64 fonts-liberation2 e2fsprogs iproute2"
   # The Japanese and Chinese dialog fonts of the density checks' national rows.
   echo "fonts-wqy-microhei fonts-ipafont-gothic"
   [ "$WINE10_MODE" = win32 ] && echo "wine32:i386"

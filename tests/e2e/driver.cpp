@@ -1,4 +1,6 @@
 // The end-to-end driver's means of preparing a run and looking at the program from outside.
+#include <winsock2.h>
+
 #include "driver.h"
 
 #include <cstdlib>
@@ -171,6 +173,20 @@ std::string registry_computer_name() {
         RegCloseKey(key);
     }
     return buffer;
+}
+
+std::string first_host_address() {
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(1, 1), &data) != 0) return "0.0.0.0";
+    char name[256] = "";
+    unsigned char bytes[4] = {0, 0, 0, 0};
+    hostent* host = gethostname(name, sizeof name - 1) == 0 ? gethostbyname(name) : 0;
+    if (host && host->h_addrtype == AF_INET && host->h_length == 4 && host->h_addr_list[0])
+        memcpy(bytes, host->h_addr_list[0], 4);
+    WSACleanup();
+    char text[16];
+    snprintf(text, sizeof text, "%u.%u.%u.%u", bytes[0], bytes[1], bytes[2], bytes[3]);
+    return text;
 }
 
 bool set_windows95_computer_name(const char* name) {

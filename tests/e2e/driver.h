@@ -31,6 +31,9 @@ void remove_settings();
 // the prefix's default.
 void set_windows_version(const char* version);
 std::string registry_computer_name();
+// The first IPv4 address of this machine's host name, as a lookup from this process gives it
+// now, in dotted decimal ("0.0.0.0" when the lookup fails or gives none).
+std::string first_host_address();
 // The computer name where the Windows 95 family keeps it.
 bool set_windows95_computer_name(const char* name);
 
