@@ -10,9 +10,10 @@
 // of the copy's text with NUL bytes where writes were lost) takes the copy and mends the file;
 // any other file wins, and a copy it makes stale is emptied and deleted, so that it can never be
 // taken later over a file the user edited or emptied, but only while the handle that reads it
-// finds the very bytes judged, stamp included: never another instance's newer copy. Mending decides again under a handle that
-// keeps other writers out. The texts are the file's bytes in any encoding: the copy's end line
-// and the stage line are written as UTF-16 units where the text starts with a UTF-16 mark.
+// finds the very bytes judged, stamp included: never another instance's newer copy. Mending
+// decides again under a handle that keeps other writers out. The texts are the file's bytes in
+// any encoding: the copy's end line and the stage line are written as UTF-16 units where the
+// text starts with a UTF-16 mark.
 #pragma once
 
 #include "runtime/base/strings.h"
