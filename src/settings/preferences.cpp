@@ -113,8 +113,10 @@ void* open_file(const char* path, FileOpening how) {
     if (windows_95_family) access &= ~DELETE;
     else if (how == OpenSharedToRead) share |= FILE_SHARE_DELETE;
     HANDLE file = CreateFileA(path, access, share, 0, o.disposition, FILE_ATTRIBUTE_NORMAL, 0);
-    // Where deleting is not granted the copy is still written; it is then only emptied.
-    if (file == INVALID_HANDLE_VALUE && (access & DELETE) && GetLastError() == ERROR_ACCESS_DENIED)
+    // Where deleting is not granted, or another program holds the copy without letting it be
+    // deleted, the copy is still written; it is then only emptied.
+    const DWORD refusal = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    if ((access & DELETE) && (refusal == ERROR_ACCESS_DENIED || refusal == ERROR_SHARING_VIOLATION))
         file = CreateFileA(path, access & ~DELETE, share, 0, o.disposition, FILE_ATTRIBUTE_NORMAL, 0);
     if (file != INVALID_HANDLE_VALUE) return file;
     last_error = GetLastError();
