@@ -8,9 +8,12 @@
 
 #include <string.h>
 
+#include <winternl.h>
+
 #include "identity/os_family.h"
 #include "runtime/base/heap.h"
 #include "runtime/base/strings.h"
+#include "runtime/base/system_library.h"
 #include "settings/preferences_encoding.h"
 #include "settings/preferences_store.h"
 #include "settings/preferences_text.h"
@@ -88,20 +91,33 @@ bool save_gathered() {
 // The store's file calls on Win32. Every file is opened with the sharing its road needs; a
 // failure keeps the system's error for failure().
 DWORD last_error;
+// The Windows 95 family deletes a file by name while its handle is held, and knows neither
+// delete access nor delete sharing. The NT family deletes a held file only through a handle
+// opened for deleting, so a copy is opened for that there, and readers let it.
+bool windows_95_family;
 
 void* open_file(const char* path, FileOpening how) {
     static const struct {
         DWORD access, share, disposition;
     } kOpenings[] = {
-        {GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING},                     // OpenToRead
-        {GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING},  // OpenSharedToRead
-        {GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS},                    // OpenToRewrite
-        {GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS},                      // OpenToOverwrite
-        {GENERIC_READ | GENERIC_WRITE, 0, OPEN_EXISTING},                   // OpenToRetire
-        {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS},       // OpenToMend
+        {GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING},                           // OpenToRead
+        {GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING},        // OpenSharedToRead
+        {GENERIC_WRITE, FILE_SHARE_READ, CREATE_ALWAYS},                          // OpenToRewrite
+        {GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS},                            // OpenToOverwrite
+        {GENERIC_READ | GENERIC_WRITE | DELETE, 0, OPEN_EXISTING},                // OpenToRetire
+        {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS},             // OpenToMend
+        {GENERIC_WRITE | DELETE, FILE_SHARE_READ, CREATE_ALWAYS},                 // OpenToCopy
     };
     const auto& o = kOpenings[how];
-    HANDLE file = CreateFileA(path, o.access, o.share, 0, o.disposition, FILE_ATTRIBUTE_NORMAL, 0);
+    DWORD access = o.access, share = o.share;
+    if (windows_95_family) access &= ~DELETE;
+    else if (how == OpenSharedToRead) share |= FILE_SHARE_DELETE;
+    HANDLE file = CreateFileA(path, access, share, 0, o.disposition, FILE_ATTRIBUTE_NORMAL, 0);
+    // Where deleting is not granted, or another program holds the copy without letting it be
+    // deleted, the copy is still written; it is then only emptied.
+    const DWORD refusal = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    if ((access & DELETE) && (refusal == ERROR_ACCESS_DENIED || refusal == ERROR_SHARING_VIOLATION))
+        file = CreateFileA(path, access & ~DELETE, share, 0, o.disposition, FILE_ATTRIBUTE_NORMAL, 0);
     if (file != INVALID_HANDLE_VALUE) return file;
     last_error = GetLastError();
     return 0;
@@ -145,6 +161,23 @@ bool close_file(void* file) { return CloseHandle(file) != 0; }
 
 bool remove_file(const char* path) { return DeleteFileA(path) != 0; }
 
+// The NT family marks the file held for deleting, through the handle, as its own DeleteFile
+// does through a handle of its own; the file goes when the handle is closed. Every NT system
+// has the call, and a handle without delete access is refused it.
+bool discard_file(void* file, const char* path) {
+    if (windows_95_family) return DeleteFileA(path) != 0;
+    typedef NTSTATUS(NTAPI * SetInformationFile)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, FILE_INFORMATION_CLASS);
+    const SetInformationFile set_information = system_function_as<SetInformationFile>("ntdll.dll", "NtSetInformationFile");
+    IO_STATUS_BLOCK status;
+    BOOLEAN delete_file = TRUE;  // the whole of the disposition the call takes
+    return set_information &&
+           set_information(file, &status, &delete_file, sizeof delete_file, FileDispositionInformation) >= 0;
+}
+
+unsigned long process_number() { return GetCurrentProcessId(); }
+
+unsigned long ticks_now() { return GetTickCount(); }
+
 // What the system's own rewrite refuses, or what is not a file, is left as it is: a read-only,
 // hidden or system file, or a folder.
 FileStanding file_standing(const char* path) {
@@ -185,9 +218,10 @@ char comment_character() { return prefs.comment_marker ? prefs.comment_marker[0]
 void init_preferences() {
     prefs.comment_marker = ";";
     prefs.buffer = 0;
-    const bool windows_95_family = is_windows95_family(classify_windows_version());
-    const PreferencesFileCalls system = {open_file,  open_failure, file_size,   read_bytes,    write_bytes,  cut_file,
-                                         flush_file, close_file,   remove_file, file_standing, wait_a_while, windows_95_family};
+    windows_95_family = is_windows95_family(classify_windows_version());
+    const PreferencesFileCalls system = {open_file,    open_failure,  file_size,    read_bytes,     write_bytes,
+                                         cut_file,     flush_file,    close_file,   remove_file,    discard_file,
+                                         file_standing, wait_a_while, process_number, ticks_now};
     preferences_file_calls = system;
 }
 

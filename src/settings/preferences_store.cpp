@@ -15,9 +15,11 @@ namespace {
 PreferencesFileCalls& io = preferences_file_calls;
 
 const char kCopySuffix[] = ".new";
-// The copy's last line. The writer never makes a line of a lone comment marker, so a copy that
-// ends with this line was written to its end.
-const char kCopyEnd[] = ";\r\n";
+// The copy's last line: the comment marker, a space and a stamp of lower-case hexadecimal digits
+// and dots. The writer never makes a comment line, so a copy that ends with such a line (or with
+// a lone marker, as earlier versions wrote it) was written to its end. The stamp tells this
+// save's copy from every other, also from one holding the same text.
+const unsigned long kLongestEndLine = 32;
 // The line before a copy the file holds of its own: lookups end at a "[" line, so until the new
 // text is in place they read the old one.
 const char kStageLine[] = "\r\n[Norvane.ini.new]\r\n";
@@ -25,7 +27,7 @@ const char kStageLine[] = "\r\n[Norvane.ini.new]\r\n";
 // mark gives.
 enum MarkForm { BytesForm, LittleEndianForm, BigEndianForm };
 struct Mark {
-    char bytes[2 * sizeof kStageLine];
+    char bytes[2 * kLongestEndLine];
     unsigned long length;
 };
 
@@ -45,6 +47,39 @@ Mark mark(const char* line, MarkForm form) {
     return m;
 }
 
+// The unit at a unit's index as a character: 0 when it is none of ASCII.
+char unit_at(const char* text, unsigned long index, MarkForm form) {
+    if (form == BytesForm) return text[index];
+    const char low = text[2 * index + (form == BigEndianForm)], high = text[2 * index + (form == LittleEndianForm)];
+    return high ? 0 : low;
+}
+
+bool stamp_character(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || c == '.'; }
+
+// This save's end line: the process, the time and a count of this process's saves, so that no
+// two copies ever share it (a number is used again only after its process ended, and the time
+// comes round only after 49 days).
+char end_line[kLongestEndLine];
+unsigned long saves_made;
+
+void put_hex(char** at, unsigned long value) {
+    int shift = 28;
+    while (shift > 0 && !(value >> shift)) shift -= 4;
+    for (; shift >= 0; shift -= 4) *(*at)++ = "0123456789abcdef"[(value >> shift) & 15];
+}
+
+void stamp_end_line() {
+    char* at = end_line;
+    *at++ = ';';
+    *at++ = ' ';
+    put_hex(&at, io.process());
+    *at++ = '.';
+    put_hex(&at, io.ticks());
+    *at++ = '.';
+    put_hex(&at, ++saves_made);
+    memcpy(at, "\r\n", 3);
+}
+
 // Its size plus the terminator must fit the heap's 32-bit sizes.
 const unsigned long kLargestLoadedFile = 0x7FFFFFF0;
 // Another program's brief hold of a file (a virus scanner, a backup, another instance saving)
@@ -59,11 +94,12 @@ const unsigned long kUnitSize = 2;
 enum TextState { TextAbsent, TextUnread, TextRead };
 struct FileText {
     void* file;  // held open for reading, or null
-    char* text;  // ended by a NUL, or null
+    char* text;  // ended by a NUL, or null; a judged copy's text is ended by its end line instead
     unsigned long length;
     TextState state;
+    unsigned long whole;  // the length as read, a copy's end line included
 };
-const FileText kNoText = {0, 0, 0, TextUnread};
+const FileText kNoText = {0, 0, 0, TextUnread, 0};
 
 // A system that offers no flush (a network redirector, say) refuses it; the bytes are written
 // all the same.
@@ -93,7 +129,7 @@ FileText read_open(void* file, unsigned long limit) {
     if (block && io.read(file, block, size)) {
         block[size] = 0;
         t.text = block;
-        t.length = size;
+        t.length = t.whole = size;
         t.state = TextRead;
     } else if (block) {
         heap_free(runtime_heap, block);
@@ -131,18 +167,19 @@ String copy_name(const char* path) {
     return name;
 }
 
-// Whether text[length] was written to its end: it ends with the end line, in its own form,
+// Whether text[length] was written to its end: it ends with an end line, in its own form,
 // right after a line end. Its length then leaves the end line out.
 bool written_to_end(const char* text, unsigned long* length) {
-    const unsigned long n = *length;
     if (!text) return false;
-    const MarkForm form = form_of(text, n);
-    const Mark end = mark(kCopyEnd, form), line_end = mark("\n", form);
-    if (n < end.length || memcmp(text + n - end.length, end.bytes, end.length) != 0) return false;
-    const unsigned long before = n - end.length;
-    if (before && (before < line_end.length || memcmp(text + before - line_end.length, line_end.bytes, line_end.length) != 0))
+    const MarkForm form = form_of(text, *length);
+    const unsigned long unit = form == BytesForm ? 1 : 2, units = *length / unit;
+    if (*length % unit || units < 3 || unit_at(text, units - 1, form) != '\n' || unit_at(text, units - 2, form) != '\r')
         return false;
-    *length = before;
+    unsigned long at = units - 2;
+    while (at > 0 && units - at < kLongestEndLine && stamp_character(unit_at(text, at - 1, form))) --at;
+    if (at < units - 2 && (at == 0 || unit_at(text, --at, form) != ' ')) return false;
+    if (at == 0 || unit_at(text, --at, form) != ';' || (at > 0 && unit_at(text, at - 1, form) != '\n')) return false;
+    *length = at * unit;
     return true;
 }
 
@@ -202,46 +239,45 @@ WriteOutcome write_file(const char* path, FileOpening how, const char* text, uns
     return second == Untouched ? first : second;
 }
 
-// Deletes a file this instance holds open. Where the system deletes files that others hold
-// open, that happens before the handle is let go: until then no other instance can open it to
-// write, so the name cannot lead to another instance's copy yet. Elsewhere the system refuses
-// to delete a file while anyone holds it, this instance too, so the handle goes first.
+// Deletes a copy this instance holds open, through that handle: until it is let go no other
+// instance can open the copy to write, so the delete cannot reach another instance's copy.
 void discard(const char* path, void* held) {
-    if (io.deletes_open_files) io.remove(path);
+    io.discard(held, path);
     io.close(held);
-    if (!io.deletes_open_files) io.remove(path);
 }
 
-// Whether the file open for retiring still holds the complete copy of text[length]: another
-// instance may have written a copy of its own by that name since this one was read.
-bool still_the_copy(void* file, const char* text, unsigned long length) {
+// Whether the file open for retiring still holds the very bytes of the copy judged, text[length]
+// and then the end line when one is given: another instance may have written a copy of its own
+// by that name since, even one with the same text, but never with the same stamp.
+bool still_the_copy(void* file, const char* text, unsigned long length, const Mark* end) {
     FileText now = read_open(file, kLargestCopy);
     now.file = 0;
-    unsigned long now_length = now.length;
-    const bool same = written_to_end(now.text, &now_length) && now_length == length && memcmp(now.text, text, length) == 0;
+    const unsigned long tail = end ? end->length : 0;
+    const bool same = now.state == TextRead && now.length == length + tail && memcmp(now.text, text, length) == 0 &&
+                      (!end || memcmp(now.text + length, end->bytes, tail) == 0);
     release_text(&now);
     return same;
 }
 
 // A copy no longer needed is emptied, through the save's own handle when it has one, so that
-// it can never be taken again, and deleted. Otherwise only a copy that still holds the text it
-// was written or judged with (text[length]) goes. Held by another program so that it can be neither, it
-// stays, and the next load tries again. Where the system deletes files that others hold open,
-// a held copy is not deleted: it may be another instance's, in the middle of its save.
-void retire_copy(const char* path, void* held, const char* text, unsigned long length) {
+// it can never be taken again, and deleted through the same handle. Otherwise it is opened anew
+// and goes only while it still holds the very bytes it was written or judged with. A copy that
+// cannot be opened so (held by another program, or by another instance in the middle of its
+// save) stays, and the next load or save tries again.
+void retire_copy(const char* path, void* held, const char* text, unsigned long length, const Mark* end) {
     if (held && !io.cut(held, 0)) {
         io.close(held);
         held = 0;
     }
     if (!held) {
         held = open_file(path, OpenToRetire);
-        if (held && (!still_the_copy(held, text, length) || !io.cut(held, 0))) {
+        if (!held) return;
+        if (!still_the_copy(held, text, length, end) || !io.cut(held, 0)) {
             io.close(held);
             return;
         }
     }
-    if (held) discard(path, held);
-    else if (io.failure() != FileBusy || !io.deletes_open_files) io.remove(path);
+    discard(path, held);
 }
 
 // What the file and the copy beside it hold after a save that may have been cut short.
@@ -255,10 +291,7 @@ enum Verdict {
 Verdict judge(FileText* file, FileText* copy) {
     unsigned long length = copy->length;
     const bool complete = written_to_end(copy->text, &length);
-    if (complete) {
-        copy->text[length] = 0;
-        copy->length = length;
-    }
+    if (complete) copy->length = length;
     if (complete && on_its_way(*file, copy->text, length)) return CopyTaken;
     const char* staged = staged_text(*file, &length);
     if (!staged) return complete ? FileWins : FileStands;
@@ -300,9 +333,10 @@ bool mend_file(const char* path, const char* copy_path, FileText* file) {
     else if (verdict == StagedTaken) mended = write_through(handle, now.text, now.length);
     if (!io.close(handle)) mended = false;
     // The copy stays until the file holds its text; a stale one goes at once.
-    if ((verdict == CopyTaken && mended) || verdict == FileWins) retire_copy(copy_path, 0, copy.text, copy.length);
+    if ((verdict == CopyTaken && mended) || verdict == FileWins) retire_copy(copy_path, 0, copy.text, copy.whole, 0);
     release_text(file);
     if (verdict == CopyTaken) {
+        copy.text[copy.length] = 0;
         *file = copy;
         release_text(&now);
     } else {
@@ -332,6 +366,7 @@ bool settle_file(const char* path, const char* copy_path, FileText* file, FileTe
     // Not put back: the text found is loaded all the same, and the next load tries again.
     if (verdict == CopyTaken) {
         release_text(file);
+        copy->text[copy->length] = 0;
         *file = *copy;
         *copy = kNoText;
     }
@@ -357,7 +392,7 @@ WriteOutcome write_staged(const char* path, const FileText& old, const char* tex
     unsigned long stage = old.length + kUnitSize > length ? old.length + kUnitSize : length;
     stage += stage % kUnitSize;
     const MarkForm form = form_of(text, length);
-    const Mark line = mark(kStageLine, form), end = mark(kCopyEnd, form);
+    const Mark line = mark(kStageLine, form), end = mark(end_line, form);
     bool staged = true;
     for (unsigned long at = old.length; staged && at < stage;) {
         const unsigned long piece = stage - at < sizeof kZeros ? stage - at : sizeof kZeros;
@@ -423,8 +458,9 @@ bool save_preferences_file(const char* path, const char* text, unsigned long len
     }
     // The copy is held open until the file has its new text, so that no other instance of the
     // program empties or deletes it meanwhile.
-    void* copy = copy_path ? open_file(copy_path, OpenToRewrite) : 0;
-    const Mark end = mark(kCopyEnd, form_of(text, length));
+    stamp_end_line();
+    void* copy = copy_path ? open_file(copy_path, OpenToCopy) : 0;
+    const Mark end = mark(end_line, form_of(text, length));
     const bool copied = copy && io.write(copy, 0, text, length) && io.write(copy, length, end.bytes, end.length) &&
                         flush(copy);
     // Only a copy this save damaged is deleted.
@@ -435,7 +471,7 @@ bool save_preferences_file(const char* path, const char* text, unsigned long len
         landed = outcome == Written;
         // A file this save left damaged is mended from the copy at the next load.
         if (outcome == Damaged) io.close(copy);
-        else retire_copy(copy_path, copy, text, length);
+        else retire_copy(copy_path, copy, text, length, &end);
     } else {
         WriteOutcome staged = old.state == TextRead ? write_staged(path, old, text, length) : Untouched;
         landed = staged == Written || (staged == Untouched && write_over(path, old, text, length));

@@ -374,6 +374,26 @@ TEST_F(SettingsFileTest, CopyThatCannotBeWrittenDoesNotStopTheSave) {
     EXPECT_EQ("100|0|2|1|0|0|0|yours|Arial|8", load_summary());
 }
 
+// A copy is deleted through the handle that holds it, opened to retire or to write it: while it
+// is held no one else can delete it or make another file by its name, and it goes when the
+// handle is closed.
+TEST_F(SettingsFileTest, ACopyIsDeletedThroughTheHandleThatHoldsIt) {
+    const std::string copy = path_ + ".new";
+    for (FileOpening how : {OpenToRetire, OpenToCopy}) {
+        SCOPED_TRACE(how == OpenToRetire ? "held to retire" : "held to copy");
+        write_file(copy, "LabelPos = 2\r\n;\r\n");
+        void* held = preferences_file_calls.open(copy.c_str(), how);
+        ASSERT_TRUE(held);
+        EXPECT_FALSE(DeleteFileA(copy.c_str())) << "another program's delete";
+        EXPECT_TRUE(preferences_file_calls.discard(held, copy.c_str()));
+        HANDLE other = CreateFileA(copy.c_str(), GENERIC_WRITE, FILE_SHARE_READ, 0, CREATE_ALWAYS, 0, 0);
+        EXPECT_EQ(INVALID_HANDLE_VALUE, other) << "a new file by the name while the handle is held";
+        if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+        EXPECT_TRUE(preferences_file_calls.close(held));
+        EXPECT_TRUE(folder_listing().empty());
+    }
+}
+
 TEST_F(SettingsFileTest, WritesAndReadsOutsideTheirModeDoNothing) {
     write_file(path_, "LabelPos = 1\r\n");
     write_preference_number("LabelPos", 2);
@@ -450,7 +470,19 @@ const char kOldSummary[] = "55|1|1|0|1|1|1|old desk|Courier New|11";
 const std::string kOldFile = settings_file_text(kOldSummary);
 const char kNewSummary[] = "30|2|3|2|2|2|2|new desk|Tahoma|14";
 const std::string kNewFile = settings_file_text(kNewSummary);
-const char kCopyEnd[] = ";\r\n";
+const char kCopyEnd[] = ";\r\n";  // as earlier versions ended a copy
+
+// Whether text is a copy written to its end: a last line of ";", or of "; " and a stamp of
+// hexadecimal digits and dots. Its text is then what stands before that line.
+bool ends_as_copy(const std::string& text, std::string* before = nullptr) {
+    if (text.size() < 3 || text.compare(text.size() - 2, 2, "\r\n") != 0) return false;
+    const size_t line = text.rfind('\n', text.size() - 3) + 1;  // 0 when it is the only line
+    const std::string last = text.substr(line, text.size() - 2 - line);
+    const bool ends = last == ";" || (last.size() > 2 && last.compare(0, 2, "; ") == 0 &&
+                                      last.find_first_not_of("0123456789abcdef.", 2) == std::string::npos);
+    if (ends && before) *before = text.substr(0, line);
+    return ends;
+}
 
 // The save's file calls go through counting stand-ins around the system's. One call fails, or,
 // when the process ends there, that call and every later one; the handles are closed all the
@@ -479,7 +511,7 @@ bool call_fails(const char* name) {
 bool open_refused;
 
 void* counted_open(const char* path, FileOpening how) {
-    const bool creates = how == OpenToRewrite || how == OpenToOverwrite;
+    const bool creates = how == OpenToRewrite || how == OpenToOverwrite || how == OpenToCopy;
     open_refused = call_fails("open") || (injection.folder_closed && creates && system_calls.standing(path) == PathFree);
     if (open_refused) return nullptr;
     void* file = system_calls.open(path, how);
@@ -537,6 +569,8 @@ bool counted_close(void* file) {
 
 bool counted_remove(const char* path) { return !call_fails("remove") && system_calls.remove(path); }
 
+bool counted_discard(void* file, const char* path) { return !call_fails("discard") && system_calls.discard(file, path); }
+
 // The failures a write can meet, and the one every other call can.
 struct WriteFailure {
     const char* what;
@@ -566,6 +600,7 @@ protected:
         counted_.flush = counted_flush;
         counted_.close = counted_close;
         counted_.remove = counted_remove;
+        counted_.discard = counted_discard;
     }
     void TearDown() override {
         preferences_file_calls = system_calls;
@@ -668,7 +703,9 @@ TEST_F(SaveFaultTest, FileThatTakesNoCompleteWriteKeepsItsCopy) {
         save_settings();
         preferences_file_calls = system_calls;
         EXPECT_NE(kNewFile, read_file(path_)) << s.what;
-        EXPECT_EQ(kNewFile + kCopyEnd, read_file(path_ + ".new")) << s.what;
+        std::string copied;
+        EXPECT_TRUE(ends_as_copy(read_file(path_ + ".new"), &copied)) << s.what;
+        EXPECT_EQ(kNewFile, copied) << s.what;
         EXPECT_EQ(kNewSummary, load_summary()) << s.what;
         EXPECT_EQ(kNewFile, read_file(path_)) << s.what << ": mended by the load";
         EXPECT_EQ(kOnlyTheSettingsFile, folder_listing()) << s.what;
@@ -718,6 +755,10 @@ TEST_F(SettingsFileTest, CompleteCopyIsLoadedOnlyForAFileCutShortOnItsWay) {
         {"file NUL-filled", std::string(file.size(), '\0'), copy, kNewSummary, file},
         {"file with NUL bytes where writes were lost", zeroed, copy, kNewSummary, file},
         {"file complete", file, copy, kNewSummary, file},
+        {"file emptied, the copy stamped", "", file + "; 1f4.3e8.2\r\n", kNewSummary, file},
+        {"file edited by hand, the copy stamped", "LabelPos = 2\r\n", file + "; 1f4.3e8.2\r\n", "100|0|2|1|0|0|0||Arial|8",
+         "LabelPos = 2\r\n"},
+        {"copy whose stamp was cut", "", file + "; 1f4.3e", kDefaultSummary, ""},
         {"file holds other settings", kOldFile, copy, kOldSummary, kOldFile},
         {"file edited by hand", "LabelPos = 2\r\n", copy, "100|0|2|1|0|0|0||Arial|8", "LabelPos = 2\r\n"},
         {"file longer than the copy", file + "LabelPos = 4\r\n", copy, kNewSummary, file + "LabelPos = 4\r\n"},
@@ -732,8 +773,7 @@ TEST_F(SettingsFileTest, CompleteCopyIsLoadedOnlyForAFileCutShortOnItsWay) {
         DeleteFileA((path_ + ".new").c_str());
         if (r.file != no_file) write_file(path_, r.file);
         if (!r.copy.empty()) write_file(path_ + ".new", r.copy);
-        const bool complete = r.copy.size() >= 3 && r.copy.compare(r.copy.size() - 3, 3, kCopyEnd) == 0 &&
-                              r.copy[r.copy.size() - 4] == '\n';
+        const bool complete = ends_as_copy(r.copy);
         EXPECT_EQ(r.summary, load_summary()) << r.what;
         EXPECT_EQ(r.file_after, read_file(path_)) << r.what;
         EXPECT_EQ(complete || r.copy.empty() ? "<missing>" : r.copy, read_file(path_ + ".new")) << r.what;
