@@ -7,6 +7,7 @@
 
 HeapHandle runtime_heap;
 HeapHandle object_list_heap;
+unsigned long heap_refusals;
 
 namespace {
 struct Block {
@@ -48,16 +49,16 @@ void heap_destroy(HeapHandle heap) {
 }
 
 void* heap_alloc(HeapHandle heap, unsigned long size, bool zero) {
-    if (!heap) return 0;
+    if (!heap) return ++heap_refusals, nullptr;
     Block* b = static_cast<Block*>(zero ? calloc(1, sizeof(Block) + size) : malloc(sizeof(Block) + size));
-    if (!b) return 0;
+    if (!b) return ++heap_refusals, nullptr;
     b->size = size;
     link(static_cast<HostHeap*>(heap), b);
     return b + 1;
 }
 
 void* heap_realloc(HeapHandle heap, void* block, unsigned long size, bool zero) {
-    if (!heap) return 0;
+    if (!heap) return ++heap_refusals, nullptr;
     if (!block) return heap_alloc(heap, size, zero);
     HostHeap* h = static_cast<HostHeap*>(heap);
     Block* old = header_of(block);
@@ -66,6 +67,7 @@ void* heap_realloc(HeapHandle heap, void* block, unsigned long size, bool zero) 
     Block* b = static_cast<Block*>(realloc(old, sizeof(Block) + size));
     if (!b) {
         link(h, old);
+        ++heap_refusals;
         return 0;
     }
     if (zero && size > old_size) memset(reinterpret_cast<char*>(b + 1) + old_size, 0, size - old_size);
