@@ -59,8 +59,9 @@ function(add_wine_tests label wine scale)
     set_tests_properties(${label}.${name} PROPERTIES ENVIRONMENT "${env}" RESOURCE_LOCK display
         TIMEOUT ${win32_timeout})
   endforeach()
-  # The network case runs in a network of its own (below), never in the machine's.
-  add_test(NAME ${label}.e2e_tests COMMAND ${wine} $<TARGET_FILE:e2e_tests> --gtest_filter=-NetworkChange.*)
+  # The network case runs in a network of its own (below), never in the machine's, and the fault
+  # explorer as a program of its own, with its own time-out, under the first Wine only.
+  add_test(NAME ${label}.e2e_tests COMMAND ${wine} $<TARGET_FILE:e2e_tests> --gtest_filter=-NetworkChange.*:Faults.*)
   set_tests_properties(${label}.e2e_tests PROPERTIES ENVIRONMENT
       "${env};NORVANE_WORK_AREA_HOOK=$<TARGET_FILE:work_area_hook>" RESOURCE_LOCK display TIMEOUT ${e2e_timeout})
   # Every surface at four densities and two national fonts, one process per row.
@@ -87,6 +88,14 @@ set(NORVANE_WINE_SCALE 1 CACHE STRING "time-out factor under Wine 8")
 set(NORVANE_WINE10_SCALE 1 CACHE STRING "time-out factor under Wine 10")
 if(NORVANE_WINE)
   add_wine_tests(wine ${NORVANE_WINE} ${NORVANE_WINE_SCALE})
+  # The fault explorer: every counted creation call of start-up, a rendering, both dialogs,
+  # Apply and Close failed once in turn. What it proves is the program's own, so it runs under
+  # one Wine per build.
+  math(EXPR faults_timeout "400 * ${NORVANE_WINE_SCALE}")
+  add_test(NAME wine.e2e_faults COMMAND ${NORVANE_WINE} $<TARGET_FILE:e2e_tests> --gtest_filter=Faults.*)
+  set_tests_properties(wine.e2e_faults PROPERTIES ENVIRONMENT
+      "WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=;NORVANE_EXE=$<TARGET_FILE:Norvane>;NORVANE_WORK_AREA_HOOK=$<TARGET_FILE:work_area_hook>"
+      RESOURCE_LOCK display TIMEOUT ${faults_timeout})
 endif()
 if(NORVANE_WINE10)
   add_wine_tests(wine10 ${NORVANE_WINE10} ${NORVANE_WINE10_SCALE})

@@ -28,6 +28,10 @@ struct AppState {
     int quit;
     WorkArea work_area;
     int work_area_bottom;
+    // 1 while the last rendering could not complete, or while start-up has not yet had room
+    // for every value the label and the settings file need: the loop tries again.
+    int label_due;
+    int start_due;
 };
 
 extern AppState app;

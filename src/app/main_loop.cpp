@@ -62,7 +62,7 @@ void on_host_found() {
 }
 
 void show_about() {
-    open_about_dialog();
+    if (!open_about_dialog()) return;
     // The dialog's own events are let go; an address that arrives meanwhile is still taken.
     for (int event; (event = wait_event()) != 0;) {
         if (event == static_cast<int>(kHostFound)) on_host_found();
@@ -73,8 +73,7 @@ void show_about() {
 
 void on_menu(int item) {
     if (item == kMenuConfig) {
-        open_config_dialog();
-        fill_config_dialog();
+        if (open_config_dialog()) fill_config_dialog();
     } else if (item == kMenuAbout) {
         show_about();
     } else if (item == kMenuExit) {
@@ -84,7 +83,8 @@ void on_menu(int item) {
 
 void choose_label_font() {
     if (!choose_font(app.settings.FontName, app.settings.FontSize, 0)) return;
-    store_temp_string(&app.settings.FontName, selected_font_name());
+    // The face and the size are taken together or not at all.
+    if (!store_temp_string(&app.settings.FontName, selected_font_name())) return;
     app.settings.FontSize = selected_font_size();
     set_gadget_scratch_text(kGadgetFontText, font_description(app.settings.FontName, app.settings.FontSize));
 }
@@ -146,6 +146,31 @@ void poll_work_area() {
     render_label();
 }
 
+// A rendering that could not complete, for want of a window, a font, an image, a drawing context
+// or memory, is tried again from here a second or more after the last try, until it completes:
+// the label comes back by itself once the system has room again. Start-up values that found no
+// room are read again first. While nothing is due, this is one test a turn.
+const DWORD kRetryPause = 1000;
+bool retry_waiting;
+DWORD last_try;
+
+void retry_rendering() {
+    if (!app.label_due && !app.start_due) {
+        retry_waiting = false;
+        return;
+    }
+    const DWORD now = GetTickCount();
+    if (retry_waiting && now - last_try < kRetryPause) return;
+    last_try = now;
+    // The try that failed came just before this notices it: the first retry comes a pause later.
+    if (!retry_waiting) {
+        retry_waiting = true;
+        return;
+    }
+    if (app.start_due) app.start_due = !read_start_values();
+    render_label();
+}
+
 HINSTANCE WINAPI open_with_shell(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory,
                                  INT show) {
     ShellExecuteFunction open = system_function_as<ShellExecuteFunction>("shell32.dll", "ShellExecuteA");
@@ -185,6 +210,7 @@ void main_loop() {
         dispatch_event(app.event);
         poll_work_area();
         poll_address();
+        retry_rendering();
         if (app.event == 0) Sleep(1);
         if (app.quit == 1) end_program();
     }

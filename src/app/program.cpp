@@ -6,6 +6,8 @@
 
 #include "app/app_state.h"
 #include "app/single_label.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/config_dialog.h"
 #include "dialogs/dialog_layout.h"
 #include "identity/identity.h"
 #include "identity/ipv4.h"
@@ -64,6 +66,23 @@ void read_network_address() {
 }
 }  // namespace
 
+// The scale is fitted once, each dialog widening it for its own gadgets.
+void scale_dialogs() {
+    begin_dialog_scale();
+    fit_config_dialog();
+    fit_about_dialog(app.about_text);
+    end_dialog_scale();
+}
+
+bool read_start_values() {
+    const unsigned long refusals = heap_refusals;
+    read_identity();
+    if (char* name = read_computer_name(app.os_code)) store_temp_string(&app.identity.computer_name, name);
+    if (!app.about_text) build_about_text();
+    const bool loaded = load_settings();
+    return loaded && heap_refusals == refusals;
+}
+
 void build_popup_menu() {
     if (!create_popup_menu(kPopupMenu)) return;
     add_menu_item(kMenuConfig, "Config");
@@ -80,8 +99,12 @@ int program_main(HINSTANCE instance, HINSTANCE, char*, int) {
     app.heap = heap_create(kRuntimeHeapSize);
     runtime_heap = app.heap;
     init_runtime(instance);
+    // Without its heap or its text buffer the program has nothing to work with.
+    if (!app.heap || !scratch_position) end_program();
     // A second start only asks the running program to show its label.
     if (!claim_single_label()) end_program();
+    // A value that finds no room below is read again from the loop (read_start_values).
+    const unsigned long refusals = heap_refusals;
 
     read_work_area();
     app.work_area_bottom = app.work_area.bottom;
@@ -89,7 +112,7 @@ int program_main(HINSTANCE instance, HINSTANCE, char*, int) {
     read_network_address();
     build_about_text();
     // The dialogs' scale stays as the system's dialog font gives it now, for the whole run.
-    init_dialog_scale(app.about_text);
+    scale_dialogs();
     decode_embedded_image(kLogoImage, logo_bitmap, logo_bitmap_size);
     app.os_code = classify_windows_version();
 
@@ -98,7 +121,7 @@ int program_main(HINSTANCE instance, HINSTANCE, char*, int) {
     store_temp_string(&app.identity.computer_name, name);
 
     build_popup_menu();
-    load_settings();
+    app.start_due = !load_settings() || heap_refusals != refusals;
     place_label_window(app.settings.LabelPos);
     render_label();
     main_loop();

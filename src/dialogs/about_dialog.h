@@ -13,8 +13,9 @@ const int kLinkFontSize = 10;
 const int kLinkFontStyle = FontUnderline;
 
 // Builds and shows the dialog (an open one is closed and rebuilt first). Returns the window
-// handle, or 0 when the window or its gadget list cannot be created. The text and the link's
+// handle, or 0 (and no dialog) when it cannot be built whole. The text and the link's
 // font are put in by the caller once the dialog's first messages have been handled.
 HWND open_about_dialog();
-// Widens the dialogs' scale so that every gadget holds what it will show (start-up only).
+// Widens the dialogs' scale so that every gadget holds what it will show (start-up only, while
+// the scale is being fitted).
 void fit_about_dialog(const char* about_text);

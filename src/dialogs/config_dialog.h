@@ -7,7 +7,8 @@
 #include "resource.h"
 
 // Builds and shows the dialog (an open one is closed and rebuilt first). Returns the window
-// handle, or 0 when the window or its gadget list cannot be created.
+// handle, or 0 (and no dialog) when it cannot be built whole.
 HWND open_config_dialog();
-// Widens the dialogs' scale so that every gadget holds its caption (start-up only).
+// Widens the dialogs' scale so that every gadget holds its caption (start-up only, while the
+// scale is being fitted).
 void fit_config_dialog();

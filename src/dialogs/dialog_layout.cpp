@@ -3,8 +3,7 @@
 // and the gadgets created at the result.
 #include "dialogs/dialog_layout.h"
 
-#include "dialogs/about_dialog.h"
-#include "dialogs/config_dialog.h"
+#include "runtime/base/heap.h"
 #include "runtime/graphics/images.h"
 #include "runtime/gui/gadgets.h"
 #include "runtime/gui/window_events.h"
@@ -66,24 +65,24 @@ Need need_of(const GadgetLayout& g, const char* text) {
 int scaled_x(int length) { return scale_length(length, scale.x); }
 int scaled_y(int length) { return scale_length(length, scale.y); }
 
-void create_gadget(const GadgetLayout& g) {
+HWND create_gadget(const GadgetLayout& g) {
     const int x = scaled_x(g.x), y = scaled_y(g.y), w = scaled_x(g.width), h = scaled_y(g.height);
     switch (g.kind) {
-    case KindFrame: create_frame_gadget(g.number, x, y, w, h, g.text); break;
-    case KindCheckbox: create_checkbox_gadget(g.number, x, y, w, h, g.text); break;
-    case KindText: create_text_gadget(g.number, x, y, w, h, g.text, g.first); break;
-    case KindString: create_string_gadget(g.number, x, y, w, h, g.text); break;
-    case KindOption: create_option_gadget(g.number, x, y, w, h, g.text); break;
-    case KindButton: create_button_gadget(g.number, x, y, w, h, g.text); break;
-    case KindTrackbar: create_trackbar_gadget(g.number, x, y, w, h, g.first, g.second); break;
+    case KindFrame: return create_frame_gadget(g.number, x, y, w, h, g.text);
+    case KindCheckbox: return create_checkbox_gadget(g.number, x, y, w, h, g.text);
+    case KindText: return create_text_gadget(g.number, x, y, w, h, g.text, g.first);
+    case KindString: return create_string_gadget(g.number, x, y, w, h, g.text);
+    case KindOption: return create_option_gadget(g.number, x, y, w, h, g.text);
+    case KindButton: return create_button_gadget(g.number, x, y, w, h, g.text);
+    case KindTrackbar: return create_trackbar_gadget(g.number, x, y, w, h, g.first, g.second);
     case KindImage:
         // The image keeps its own pixels, centred where the table puts it at the dialog's scale:
         // a bitmap stretched by an odd factor blurs or doubles rows unevenly.
-        create_image_gadget(g.number, x + (w - g.width) / 2, y + (h - g.height) / 2, g.width, g.height,
-                            image_handle(g.first), g.second);
-        break;
-    case KindLink: create_link_gadget(g.number, x, y, w, h, g.text, g.first); break;
+        return create_image_gadget(g.number, x + (w - g.width) / 2, y + (h - g.height) / 2, g.width, g.height,
+                                   image_handle(g.first), g.second);
+    case KindLink: return create_link_gadget(g.number, x, y, w, h, g.text, g.first);
     }
+    return 0;
 }
 }  // namespace
 
@@ -96,7 +95,7 @@ void fit_gadget(const GadgetLayout& g, const char* text, HFONT font) {
     scale.y = factor_to_hold(scale.y, g.height, need.height);
 }
 
-void init_dialog_scale(const char* about_text) {
+void begin_dialog_scale() {
     scale.x = scale.y = kScaleOne;
     measuring = GetDC(0);
     if (!measuring) return;
@@ -110,20 +109,27 @@ void init_dialog_scale(const char* about_text) {
     // The average letter, rounded as dialog templates round it.
     scale.x = unit_factor((letters.cx / 26 + 1) / 2, kLaidOutUnitWidth);
     scale.y = unit_factor(metrics.tmHeight, kLaidOutUnitHeight);
-    fit_config_dialog();
-    fit_about_dialog(about_text);
-    ReleaseDC(0, measuring);
+}
+
+void end_dialog_scale() {
+    if (measuring) ReleaseDC(0, measuring);
     measuring = 0;
 }
 
 DialogScale dialog_scale() { return scale; }
 
+// A dialog missing its window, a gadget or a block of memory would show less than it takes in
+// and give back: it is closed again at once, and the caller sees that it did not open.
 HWND open_dialog(const DialogLayout& d) {
-    if (!open_window(d.window, scaled_x(d.x), scaled_y(d.y), scaled_x(d.width), scaled_y(d.height), d.flags, d.title)) {
+    const unsigned long refusals = heap_refusals;
+    bool whole = open_window(d.window, scaled_x(d.x), scaled_y(d.y), scaled_x(d.width), scaled_y(d.height), d.flags,
+                             d.title) &&
+                 use_gadget_list(window_handle(d.window));
+    for (int i = 0; whole && i < d.count; i++) whole = create_gadget(d.gadgets[i]) != 0;
+    if (!whole || heap_refusals != refusals) {
+        close_window(d.window);
         return 0;
     }
-    if (!use_gadget_list(window_handle(d.window))) return 0;
-    for (int i = 0; i < d.count; i++) create_gadget(d.gadgets[i]);
     hide_window(d.window, 0);
     return last_window_handle();
 }

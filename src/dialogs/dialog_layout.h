@@ -28,14 +28,15 @@ struct DialogLayout {
     int count;
 };
 
-// Reads the dialog font's base units once and widens the scale until every gadget of both
-// dialogs holds its caption, the About text and the link in its own font included.
-void init_dialog_scale(const char* about_text);
+// Reads the dialog font's base units once. Between begin and end, each dialog widens the scale
+// with fit_gadget until every gadget of it holds what it shows.
+void begin_dialog_scale();
+void end_dialog_scale();
 DialogScale dialog_scale();
 // Widens the scale so that the gadget holds the text in the font (0: the gadgets' own font).
-// Only while init_dialog_scale runs.
+// Only between begin_dialog_scale and end_dialog_scale.
 void fit_gadget(const GadgetLayout& gadget, const char* text, HFONT font);
 // Opens the dialog's window hidden (an open one is closed and rebuilt first), creates its
-// gadgets in table order, scaled, and shows it. The last opened window's handle, or 0 when the
-// window or its gadget list cannot be created.
+// gadgets in table order, scaled, and shows it. The last opened window's handle, or 0 (and no
+// window) when the window, a gadget or the memory for them cannot be had.
 HWND open_dialog(const DialogLayout& dialog);

@@ -8,6 +8,7 @@
 #include "label/label_layout.h"
 #include "label/label_text.h"
 #include "resource.h"
+#include "runtime/base/heap.h"
 #include "runtime/graphics/drawing.h"
 #include "runtime/graphics/fonts.h"
 #include "runtime/graphics/images.h"
@@ -22,17 +23,21 @@ const int kCentredText = 1;
 
 typedef BOOL(WINAPI* SetLayeredAttributes)(HWND, COLORREF, BYTE, DWORD);
 
-// Runs a measurement with a temporary font selected into a drawing on a temporary
-// screen-compatible image; both are freed afterwards. 0 when drawing cannot start. A font that
-// got no number (0) measures with the drawing's own font: number 0 is another font's.
-template <typename Measure>
-int measure_with_font(const char* face_name, int size, Measure measure) {
+// Measures with a temporary font selected into a drawing on a temporary screen-compatible
+// image, both freed afterwards: the text's width, or without a text the font's cell height. 0
+// when drawing cannot start. A font that got no number (0) measures with the drawing's own
+// font: number 0 is another font's. *whole says whether the font, the image and the drawing
+// were all there, so that the result is the size in that font.
+int measure_in_font(const char* face_name, int size, const char* text, bool* whole) {
     ObjectNumber font = load_font(ANY_NUMBER, face_name, size, 0);
     ObjectNumber image = create_image(ANY_NUMBER, kMeasureWidth, kMeasureHeight);
+    HFONT handle = font ? font_handle(font) : 0;
     int result = 0;
+    *whole = false;
     if (start_drawing(image_output())) {
-        if (font) drawing_font(font_handle(font));
-        result = measure();
+        if (handle) drawing_font(handle);
+        result = text ? text_width(text) : text_metrics_height(drawing_context());
+        *whole = image && handle;
         stop_drawing();
     }
     free_image(image);
@@ -56,11 +61,11 @@ void apply_transparency(int window_number, int amount) {
     FreeLibrary(user32);
 }
 
-void place_label_window(int corner) {
+bool place_label_window(int corner) {
     const LabelPosition p = label_corner_position(corner, GetSystemMetrics(SM_CXSCREEN),
                                                   GetSystemMetrics(SM_CYSCREEN), app.work_area_bottom,
                                                   app.label_width, app.label_height);
-    open_window(kLabelWindow, p.x, p.y, app.label_width, app.label_height, kHiddenPopup, "Norvane");
+    if (!open_window(kLabelWindow, p.x, p.y, app.label_width, app.label_height, kHiddenPopup, "Norvane")) return false;
     HWND window = window_handle(kLabelWindow);
     SetWindowLongA(window, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
     // Re-created at moments when nobody is at the keys (the screen or the task bar changed), the
@@ -69,13 +74,13 @@ void place_label_window(int corner) {
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     ShowWindow(window, SW_SHOWNA);
     if (app.settings.TransAmount < 100) apply_transparency(kLabelWindow, app.settings.TransAmount);
-    if (use_gadget_list(window)) {
-        create_text_gadget(kLabelGadget, 0, 0, app.label_width, app.label_height,
-                           text_or_empty(app.label_text), kCentredText);
-        // A numbered font gives its handle directly.
-        set_gadget_font(kLabelGadget, reinterpret_cast<HFONT>(load_font(
-                                          kLabelFont, app.settings.FontName, app.settings.FontSize, 0)));
-    }
+    if (!use_gadget_list(window) || !create_text_gadget(kLabelGadget, 0, 0, app.label_width, app.label_height,
+                                                        text_or_empty(app.label_text), kCentredText))
+        return false;
+    // A numbered font gives its handle directly.
+    HFONT font = reinterpret_cast<HFONT>(load_font(kLabelFont, app.settings.FontName, app.settings.FontSize, 0));
+    set_gadget_font(kLabelGadget, font);
+    return font != 0;
 }
 
 int text_metrics_height(void* device_context) {
@@ -89,17 +94,34 @@ int text_metrics_height(void* device_context) {
 }
 
 int measure_text_width(const char* face_name, int size, const char* text) {
-    return measure_with_font(face_name, size, [text] { return text_width(text); });
+    bool whole;
+    return measure_in_font(face_name, size, text_or_empty(text), &whole);
 }
 
 int measure_font_height(const char* face_name, int size) {
-    return measure_with_font(face_name, size, [] { return text_metrics_height(drawing_context()); });
+    bool whole;
+    return measure_in_font(face_name, size, 0, &whole);
 }
 
-void render_label() {
-    store_temp_string(&app.label_text, compose_label_text(app.settings, app.identity));
-    app.label_width = measure_text_width(app.settings.FontName, app.settings.FontSize, app.label_text);
-    app.label_height = measure_font_height(app.settings.FontName, app.settings.FontSize);
-    place_label_window(app.settings.LabelPos);
-    set_gadget_text(kLabelGadget, text_or_empty(app.label_text));
+// The new text is measured before anything of the label shown now is touched: when the room for
+// it is missing (a font, an image, a drawing context or a heap block), that label stays as it
+// was. A rendering that could not complete leaves label_due set, and the loop tries again.
+bool render_label() {
+    const unsigned long refusals = heap_refusals;
+    char* text = scratch_argument(compose_label_text(app.settings, app.identity));
+    bool width_whole = false, height_whole = false;
+    const int width = measure_in_font(app.settings.FontName, app.settings.FontSize, text, &width_whole);
+    const int height = measure_in_font(app.settings.FontName, app.settings.FontSize, 0, &height_whole);
+    const bool stored = width_whole && height_whole && heap_refusals == refusals && store_string(&app.label_text, text);
+    scratch_rewind(text);
+    bool complete = false;
+    if (stored) {
+        app.label_width = width;
+        app.label_height = height;
+        complete = place_label_window(app.settings.LabelPos);
+        set_gadget_text(kLabelGadget, text_or_empty(app.label_text));
+        complete = complete && heap_refusals == refusals;
+    }
+    app.label_due = complete ? 0 : 1;
+    return complete;
 }

@@ -6,6 +6,7 @@
 #include "dialogs/config_dialog.h"
 #include "label/label.h"
 #include "resource.h"
+#include "runtime/base/heap.h"
 #include "runtime/gui/gadgets.h"
 #include "settings/autostart.h"
 #include "settings/preferences.h"
@@ -22,7 +23,10 @@ char* settings_path() {
 }
 }  // namespace
 
-void load_settings() {
+bool load_settings() {
+    // Without the Windows directory the path would lead to another file.
+    if (!app.windows_dir) return false;
+    const unsigned long refusals = heap_refusals;
     char* path = settings_path();
     open_preferences(path);
     scratch_rewind(path);
@@ -32,6 +36,7 @@ void load_settings() {
         else s.*row.number = read_preference_number(row.key, row.default_number);
     }
     close_preferences();
+    return heap_refusals == refusals;
 }
 
 void apply_settings() {
@@ -50,6 +55,8 @@ void apply_settings() {
 }
 
 void save_settings() {
+    // Settings that were never read whole from the file are not written over it.
+    if (app.start_due) return;
     char* path = settings_path();
     create_preferences(path);
     scratch_rewind(path);

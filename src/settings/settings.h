@@ -18,6 +18,8 @@ struct Settings {
     int FontSize;
 };
 
-void load_settings();
+// False when the file, or a text of it, could not be taken for want of room (or the Windows
+// directory is not known yet): the fields not taken keep what they held.
+bool load_settings();
 void apply_settings();
 void save_settings();

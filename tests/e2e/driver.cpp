@@ -46,18 +46,11 @@ INPUT mouse_input(DWORD flags) {
     return input;
 }
 
-// The popup menu on the screen, if any: menus are top-level windows of the class "#32768".
 BOOL CALLBACK note_visible_menu(HWND w, LPARAM p) {
     char name[16] = "";
     GetClassNameA(w, name, sizeof name);
     if (strcmp(name, "#32768") == 0 && IsWindowVisible(w)) *reinterpret_cast<HWND*>(p) = w;
     return TRUE;
-}
-
-HWND visible_menu() {
-    HWND found = 0;
-    EnumWindows(note_visible_menu, reinterpret_cast<LPARAM>(&found));
-    return found;
 }
 
 void send_key(WORD vk, bool up) {
@@ -70,6 +63,12 @@ void send_key(WORD vk, bool up) {
     SendInput(1, &input, sizeof input);
 }
 }  // namespace
+
+HWND visible_menu() {
+    HWND found = 0;
+    EnumWindows(note_visible_menu, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
 
 std::string windows_path(const char* unix_path) {
     // Wine maps the root of the host's file system to drive Z:.
@@ -519,6 +518,13 @@ bool set_remote_screen_size(DWORD process_id, int width, int height) {
     data.screen.cx = width;
     data.screen.cy = height;
     return send_hook_request(process_id, data) == 0;
+}
+
+long count_remote_calls(DWORD process_id, long fail_call) {
+    WorkAreaRequestData data = {};
+    data.request = HookFault;
+    data.fail_call = fail_call;
+    return send_hook_request(process_id, data);
 }
 
 bool set_remote_clock_tick(DWORD process_id, long tick_ms) {

@@ -64,6 +64,8 @@ private:
     PROCESS_INFORMATION info_;
 };
 
+// The popup menu on the screen, if any: menus are top-level windows of the class "#32768".
+HWND visible_menu();
 // The window's thread is in a menu's tracking loop (menu mode): the menu takes input.
 bool menu_tracking(HWND window);
 
@@ -127,6 +129,13 @@ bool set_remote_screen_size(DWORD process_id, int width, int height);
 // tick_ms last tick_ms in the process, as on a Windows clock (16: the default tick; 0: Wine's
 // clock again).
 bool set_remote_clock_tick(DWORD process_id, long tick_ms);
+
+// Through the same hook, in a process started hooked: the program's calls that make windows,
+// fonts, device contexts, bitmaps and heap blocks are counted afresh, and the one numbered
+// fail_call fails once (0: none). The calls counted since the last count began, or -1. A
+// process started with NORVANE_FAIL_CALL (kStartFaultVariable) in its environment fails that
+// call of its start-up.
+long count_remote_calls(DWORD process_id, long fail_call);
 
 // True when a new file can be made in the folder (the probe is removed again).
 bool takes_new_files(const std::string& folder);

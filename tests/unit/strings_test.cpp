@@ -64,6 +64,25 @@ TEST_F(StringsTest, StoringCopiesExactlyAndRewindsTheScratch) {
     free_string(&s);
 }
 
+// A store that finds no room (here: no heap at all) keeps the variable's value, rewinds the
+// scratch as a successful one does and says so; the refusals are counted.
+TEST_F(StringsTest, AStoreThatFindsNoRoomKeepsTheOldValue) {
+    String s = nullptr;
+    store_string(&s, "old");
+    char* start = append_text("new");
+    const HeapHandle heap = runtime_heap;
+    const unsigned long refusals = heap_refusals;
+    runtime_heap = nullptr;
+    EXPECT_FALSE(store_temp_string(&s, start));
+    EXPECT_FALSE(store_string(&s, "newer"));
+    runtime_heap = heap;
+    EXPECT_STREQ("old", s);
+    EXPECT_EQ(start, scratch_position);
+    EXPECT_EQ(refusals + 2, heap_refusals);
+    EXPECT_TRUE(store_string(&s, nullptr));
+    EXPECT_EQ(nullptr, s);
+}
+
 TEST_F(StringsTest, EqualityTreatsNullAsEmpty) {
     EXPECT_EQ(1, strings_equal(nullptr, ""));
     EXPECT_EQ(1, strings_equal("a b", "a b"));

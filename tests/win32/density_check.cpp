@@ -77,7 +77,7 @@ protected:
         init_program_runtime();
         decode_embedded_image(kLogoImage, logo_bitmap, logo_bitmap_size);
         build_about_text();
-        init_dialog_scale(app.about_text);
+        scale_dialogs();
         store_string(&app.identity.computer_name, "VM");
         set_settings("100|0|4|1|0|0|0|Desk 4|Arial|8");
     }

@@ -10,6 +10,9 @@ void heap_destroy(HeapHandle heap);
 void* heap_alloc(HeapHandle heap, unsigned long size, bool zero);
 void* heap_realloc(HeapHandle heap, void* block, unsigned long size, bool zero);
 void heap_free(HeapHandle heap, void* block);
+// How many allocations and reallocations the heaps have refused since start-up: a step that
+// needs room compares it before and after to learn whether it got all it asked for.
+extern unsigned long heap_refusals;
 
 // The runtime heap holds every table, string and buffer; the object-list heap holds the
 // records of objects created with ANY_NUMBER. Both are set once at start-up, with these

@@ -7,6 +7,7 @@
 
 HeapHandle runtime_heap;
 HeapHandle object_list_heap;
+unsigned long heap_refusals;
 
 namespace {
 struct Block {
@@ -18,6 +19,11 @@ struct Block {
 struct HostHeap {
     Block* blocks;
 };
+
+void* refused() {
+    ++heap_refusals;
+    return 0;
+}
 
 Block* header_of(void* p) { return static_cast<Block*>(p) - 1; }
 
@@ -48,16 +54,16 @@ void heap_destroy(HeapHandle heap) {
 }
 
 void* heap_alloc(HeapHandle heap, unsigned long size, bool zero) {
-    if (!heap) return 0;
+    if (!heap) return refused();
     Block* b = static_cast<Block*>(zero ? calloc(1, sizeof(Block) + size) : malloc(sizeof(Block) + size));
-    if (!b) return 0;
+    if (!b) return refused();
     b->size = size;
     link(static_cast<HostHeap*>(heap), b);
     return b + 1;
 }
 
 void* heap_realloc(HeapHandle heap, void* block, unsigned long size, bool zero) {
-    if (!heap) return 0;
+    if (!heap) return refused();
     if (!block) return heap_alloc(heap, size, zero);
     HostHeap* h = static_cast<HostHeap*>(heap);
     Block* old = header_of(block);
@@ -66,7 +72,7 @@ void* heap_realloc(HeapHandle heap, void* block, unsigned long size, bool zero) 
     Block* b = static_cast<Block*>(realloc(old, sizeof(Block) + size));
     if (!b) {
         link(h, old);
-        return 0;
+        return refused();
     }
     if (zero && size > old_size) memset(reinterpret_cast<char*>(b + 1) + old_size, 0, size - old_size);
     b->size = size;

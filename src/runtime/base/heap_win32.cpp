@@ -4,6 +4,14 @@
 
 HeapHandle runtime_heap;
 HeapHandle object_list_heap;
+unsigned long heap_refusals;
+
+namespace {
+void* counted(void* block) {
+    if (!block) ++heap_refusals;
+    return block;
+}
+}  // namespace
 
 HeapHandle heap_create(unsigned long initial_size) { return HeapCreate(0, initial_size, 0); }
 
@@ -12,14 +20,14 @@ void heap_destroy(HeapHandle heap) {
 }
 
 void* heap_alloc(HeapHandle heap, unsigned long size, bool zero) {
-    if (!heap) return 0;
-    return HeapAlloc(heap, zero ? HEAP_ZERO_MEMORY : 0, size);
+    if (!heap) return counted(0);
+    return counted(HeapAlloc(heap, zero ? HEAP_ZERO_MEMORY : 0, size));
 }
 
 void* heap_realloc(HeapHandle heap, void* block, unsigned long size, bool zero) {
-    if (!heap) return 0;
+    if (!heap) return counted(0);
     if (!block) return heap_alloc(heap, size, zero);
-    return HeapReAlloc(heap, zero ? HEAP_ZERO_MEMORY : 0, block, size);
+    return counted(HeapReAlloc(heap, zero ? HEAP_ZERO_MEMORY : 0, block, size));
 }
 
 void heap_free(HeapHandle heap, void* block) {

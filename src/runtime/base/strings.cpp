@@ -93,20 +93,24 @@ char* right_text(const char* text, int count) {
     return write_piece(text + length - count, count, 0);
 }
 
-void store_temp_string(String* variable, char* start) {
-    free_string(variable);
+// The new text is copied before the old one is let go: a copy that finds no room keeps the
+// variable's previous value, so that no setting is lost or emptied for want of room.
+bool store_temp_string(String* variable, char* start) {
     if (!scratch_position || start < scratch_base || start > scratch_position) {
-        return;
+        free_string(variable);
+        return true;
     }
     unsigned long size = static_cast<unsigned long>(scratch_position - start) + 1;
     char* block = static_cast<char*>(heap_alloc(runtime_heap, size, false));
     if (block) {
         memcpy(block, start, size - 1);
         block[size - 1] = 0;
+        free_string(variable);
+        *variable = block;
     }
-    *variable = block;
     scratch_position = start;
     *scratch_position = 0;
+    return block != 0;
 }
 
 void init_string(String* variable, const char* text) {
@@ -118,12 +122,14 @@ void init_string(String* variable, const char* text) {
     *variable = block;
 }
 
-void store_string(String* variable, const char* text) {
+bool store_string(String* variable, const char* text) {
     // The text may be the variable's own block: copy before freeing.
     String copy;
     init_string(&copy, text);
+    if (text && !copy) return false;
     free_string(variable);
     *variable = copy;
+    return true;
 }
 
 void free_string(String* variable) {

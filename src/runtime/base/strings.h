@@ -20,8 +20,10 @@ char* number_text(long number);
 char* left_text(const char* text, int count);
 char* right_text(const char* text, int count);
 
-void store_temp_string(String* variable, char* start);
-void store_string(String* variable, const char* text);
+// Storing copies the text into a block of its own and rewinds the scratch to its start. False
+// when no block could be had: the variable then keeps its previous value.
+bool store_temp_string(String* variable, char* start);
+bool store_string(String* variable, const char* text);
 void init_string(String* variable, const char* text);
 void free_string(String* variable);
 int strings_equal(const char* a, const char* b);

@@ -4,6 +4,10 @@
 // program another screen size, or a Windows clock tick for its sleeps and message waits, by
 // pointing the program's import-table entries for those functions at stand-ins of its own.
 //
+// It also plays a system out of room: the program's calls that make windows, fonts, device
+// contexts, bitmaps and heap blocks are counted, and the one asked for fails once, returning
+// null with ERROR_NOT_ENOUGH_MEMORY as the system's own calls do.
+//
 // Once loaded, the library serves requests from a thread of its own: the driver writes the area
 // into a shared mapping and sets an event. Creating a thread in the program from outside for
 // every change deadlocked under Wine, which sets such a thread up inside a signal handler of the
@@ -11,6 +15,8 @@
 #include "work_area_hook.h"
 
 #include "resource.h"
+
+#include <stdlib.h>
 
 namespace {
 HANDLE request, done;
@@ -47,7 +53,27 @@ MsgWaitFunction real_msg_wait;
 MsgWaitExFunction real_msg_wait_ex;
 MetricsFunction real_metrics;
 
+typedef HWND(WINAPI* CreateWindowFunction)(DWORD, LPCSTR, LPCSTR, DWORD, int, int, int, int, HWND, HMENU, HINSTANCE,
+                                           LPVOID);
+typedef HFONT(WINAPI* CreateFontFunction)(int, int, int, int, int, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD, DWORD,
+                                          DWORD, LPCSTR);
+typedef HFONT(WINAPI* CreateFontIndirectFunction)(const LOGFONTA*);
+typedef HDC(WINAPI* GetDCFunction)(HWND);
+typedef HDC(WINAPI* CompatibleDCFunction)(HDC);
+typedef HBITMAP(WINAPI* CompatibleBitmapFunction)(HDC, int, int);
+typedef LPVOID(WINAPI* HeapAllocFunction)(HANDLE, DWORD, SIZE_T);
+typedef LPVOID(WINAPI* HeapReAllocFunction)(HANDLE, DWORD, LPVOID, SIZE_T);
+CreateWindowFunction real_create_window;
+CreateFontFunction real_create_font;
+CreateFontIndirectFunction real_create_font_indirect;
+GetDCFunction real_get_dc;
+CompatibleDCFunction real_compatible_dc;
+CompatibleBitmapFunction real_compatible_bitmap;
+HeapAllocFunction real_heap_alloc;
+HeapReAllocFunction real_heap_realloc;
+
 volatile LONG clock_tick;
+volatile LONG counted_calls, failing_call;
 volatile LONG screen_width, screen_height;
 
 // A sleep or time-out shorter than a tick lasts a tick, as on a Windows clock; 0 and longer
@@ -73,6 +99,45 @@ int WINAPI sized_metrics(int index) {
     if (index == SM_CXSCREEN && screen_width) return screen_width;
     if (index == SM_CYSCREEN && screen_height) return screen_height;
     return real_metrics(index);
+}
+
+// Counts a creation call of the program; true for the one that is to fail, which then has
+// the system's error for a lack of room.
+bool fails_now() {
+    if (InterlockedIncrement(&counted_calls) != failing_call) return false;
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return true;
+}
+
+HWND WINAPI counted_create_window(DWORD ex_style, LPCSTR class_name, LPCSTR title, DWORD style, int x, int y, int width,
+                                  int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID parameter) {
+    return fails_now() ? 0 : real_create_window(ex_style, class_name, title, style, x, y, width, height, parent, menu,
+                                                instance, parameter);
+}
+
+HFONT WINAPI counted_create_font(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                                 DWORD underline, DWORD strike_out, DWORD charset, DWORD precision, DWORD clipping,
+                                 DWORD quality, DWORD pitch, LPCSTR face) {
+    return fails_now() ? 0 : real_create_font(height, width, escapement, orientation, weight, italic, underline,
+                                              strike_out, charset, precision, clipping, quality, pitch, face);
+}
+
+HFONT WINAPI counted_create_font_indirect(const LOGFONTA* font) { return fails_now() ? 0 : real_create_font_indirect(font); }
+
+HDC WINAPI counted_get_dc(HWND window) { return fails_now() ? 0 : real_get_dc(window); }
+
+HDC WINAPI counted_compatible_dc(HDC dc) { return fails_now() ? 0 : real_compatible_dc(dc); }
+
+HBITMAP WINAPI counted_compatible_bitmap(HDC dc, int width, int height) {
+    return fails_now() ? 0 : real_compatible_bitmap(dc, width, height);
+}
+
+LPVOID WINAPI counted_heap_alloc(HANDLE heap, DWORD flags, SIZE_T size) {
+    return fails_now() ? 0 : real_heap_alloc(heap, flags, size);
+}
+
+LPVOID WINAPI counted_heap_realloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T size) {
+    return fails_now() ? 0 : real_heap_realloc(heap, flags, block, size);
 }
 
 // Points every entry of the program's import table that holds `original` at `stand_in`. The
@@ -109,6 +174,16 @@ void redirect_imports() {
     redirect("user32.dll", "MsgWaitForMultipleObjects", &real_msg_wait, ticking_msg_wait);
     redirect("user32.dll", "MsgWaitForMultipleObjectsEx", &real_msg_wait_ex, ticking_msg_wait_ex);
     redirect("user32.dll", "GetSystemMetrics", &real_metrics, sized_metrics);
+    // Under Wine the program's entries for the heap calls hold ntdll's functions, which is also
+    // what kernel32 gives for their names: the entries are found all the same.
+    redirect("user32.dll", "CreateWindowExA", &real_create_window, counted_create_window);
+    redirect("gdi32.dll", "CreateFontA", &real_create_font, counted_create_font);
+    redirect("gdi32.dll", "CreateFontIndirectA", &real_create_font_indirect, counted_create_font_indirect);
+    redirect("user32.dll", "GetDC", &real_get_dc, counted_get_dc);
+    redirect("gdi32.dll", "CreateCompatibleDC", &real_compatible_dc, counted_compatible_dc);
+    redirect("gdi32.dll", "CreateCompatibleBitmap", &real_compatible_bitmap, counted_compatible_bitmap);
+    redirect("kernel32.dll", "HeapAlloc", &real_heap_alloc, counted_heap_alloc);
+    redirect("kernel32.dll", "HeapReAlloc", &real_heap_realloc, counted_heap_realloc);
 }
 
 // A new screen size, as Windows makes it: the work area's right and bottom edges move with the
@@ -149,6 +224,10 @@ DWORD WINAPI serve_requests(void*) {
         shared->rendered = 0;
         if (shared->request == HookClockTick) {
             clock_tick = shared->clock_tick;
+        } else if (shared->request == HookFault) {
+            failing_call = 0;
+            shared->rendered = InterlockedExchange(&counted_calls, 0);
+            failing_call = shared->fail_call;
         } else if (shared->request == HookScreenSize) {
             resize_screen(shared->screen);
         } else if (shared->renderings > 0) {
@@ -173,6 +252,8 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*) {
     work_area_name(WorkAreaDone, self, name);
     done = CreateEventA(0, FALSE, FALSE, name);
     if (!(shared && request && done)) return TRUE;
+    char fail_call[16];
+    if (GetEnvironmentVariableA(kStartFaultVariable, fail_call, sizeof fail_call)) failing_call = atol(fail_call);
     redirect_imports();
     CloseHandle(CreateThread(0, 0, serve_requests, 0, 0, 0));
     return TRUE;
