@@ -17,7 +17,7 @@ target_link_libraries(floor_window comctl32 wsock32 user32 gdi32)
 add_executable(bench_driver ${CMAKE_SOURCE_DIR}/bench/bench_driver.cpp
     ${CMAKE_SOURCE_DIR}/tests/e2e/driver.cpp ${CMAKE_SOURCE_DIR}/resources/Norvane.rc)
 target_include_directories(bench_driver PRIVATE ${CMAKE_SOURCE_DIR}/tests/e2e)
-target_link_libraries(bench_driver norvane_program)
+target_link_libraries(bench_driver norvane_program ws2_32)
 target_compile_definitions(bench_driver PRIVATE ${NORVANE_TEST_WINDOWS_VERSION})
 target_link_options(bench_driver PRIVATE -static)
 add_dependencies(bench_driver Norvane baseline_window floor_window)
