@@ -319,10 +319,29 @@ TEST_F(ImagesTest, TruncatedFilesFailWithoutReadingPastTheirEnd) {
     EXPECT_EQ(0, decode_embedded_image(4, nullptr, 100));
 }
 
+// One field of a good file set to a bad value: the file is refused and the number keeps its image.
+struct FieldFault {
+    const char* what;
+    size_t at;
+    int bytes;
+    unsigned long value;
+};
+
+template <size_t N>
+void expect_refused(const FieldFault (&faults)[N], const Bytes& good, HANDLE kept) {
+    for (const FieldFault& f : faults) {
+        Bytes file = good;
+        f.bytes == 2 ? put16(file, f.at, f.value) : put32(file, f.at, f.value);
+        FencedData fenced(file);
+        EXPECT_EQ(0, decode_embedded_image(5, fenced.data(), file.size())) << f.what;
+        EXPECT_EQ(kept, image_handle(5)) << f.what;
+    }
+}
+
 TEST_F(ImagesTest, MalformedHeadersFailAndLeaveTheNumbersImageInPlace) {
     HANDLE kept = reinterpret_cast<HANDLE>(create_image(5, 4, 4));
     const size_t info = 14;
-    const struct { const char* what; size_t at; int bytes; unsigned long value; } bitmap_faults[] = {
+    const FieldFault bitmap_faults[] = {
         {"top-down rows", info + 8, 4, static_cast<unsigned long>(-2)},
         {"zero width", info + 4, 4, 0},
         {"width beyond 16 bits", info + 4, 4, 40000},
@@ -336,14 +355,8 @@ TEST_F(ImagesTest, MalformedHeadersFailAndLeaveTheNumbersImageInPlace) {
         {"pixels past the end", 10, 4, 14 + 40 + 16 + 1},
         {"pixel offset far away", 10, 4, 0xfffffff0},
     };
-    for (const auto& f : bitmap_faults) {
-        Bytes file = small_bitmap_file();
-        f.bytes == 2 ? put16(file, f.at, f.value) : put32(file, f.at, f.value);
-        FencedData fenced(file);
-        EXPECT_EQ(0, decode_embedded_image(5, fenced.data(), file.size())) << f.what;
-        EXPECT_EQ(kept, image_handle(5)) << f.what;
-    }
-    const struct { const char* what; size_t at; int bytes; unsigned long value; } icon_faults[] = {
+    expect_refused(bitmap_faults, small_bitmap_file(), kept);
+    const FieldFault icon_faults[] = {
         {"reserved field set", 0, 2, 1},
         {"cursor type", 2, 2, 2},
         {"image past the end", 6 + 8, 4, 0x1000},
@@ -351,13 +364,7 @@ TEST_F(ImagesTest, MalformedHeadersFailAndLeaveTheNumbersImageInPlace) {
         {"image too small for a header", 6 + 8, 4, 20},
         {"huge header width", 22 + 4, 4, 0x7fffffff},
     };
-    for (const auto& f : icon_faults) {
-        Bytes file = icon_file(4);
-        f.bytes == 2 ? put16(file, f.at, f.value) : put32(file, f.at, f.value);
-        FencedData fenced(file);
-        EXPECT_EQ(0, decode_embedded_image(5, fenced.data(), file.size())) << f.what;
-        EXPECT_EQ(kept, image_handle(5)) << f.what;
-    }
+    expect_refused(icon_faults, icon_file(4), kept);
     const char other[] = "GIF89a and then some more bytes to be safe";
     EXPECT_EQ(0, decode_embedded_image(5, other, sizeof other));
     EXPECT_EQ(kept, image_handle(5));
@@ -366,20 +373,14 @@ TEST_F(ImagesTest, MalformedHeadersFailAndLeaveTheNumbersImageInPlace) {
 TEST_F(ImagesTest, RunsThatLeaveTheImageOrTheDataFailAndLeaveTheNumbersImageInPlace) {
     HANDLE kept = reinterpret_cast<HANDLE>(create_image(5, 4, 4));
     const size_t info = 14;
-    const struct { const char* what; size_t at; int bytes; unsigned long value; } header_faults[] = {
+    const FieldFault header_faults[] = {
         {"top-down rows", info + 8, 4, static_cast<unsigned long>(-2)},
         {"8-bit runs on 4-bit pixels", info + 14, 2, 4},
         {"runs beyond the data", info + 20, 4, 15},
         {"no runs", info + 20, 4, 0},
         {"end mark beyond the runs' size", info + 20, 4, 12},
     };
-    for (const auto& f : header_faults) {
-        Bytes file = small_rle_file(8);
-        f.bytes == 2 ? put16(file, f.at, f.value) : put32(file, f.at, f.value);
-        FencedData fenced(file);
-        EXPECT_EQ(0, decode_embedded_image(5, fenced.data(), file.size())) << f.what;
-        EXPECT_EQ(kept, image_handle(5)) << f.what;
-    }
+    expect_refused(header_faults, small_rle_file(8), kept);
     const struct { const char* what; Bytes runs; } stream_faults[] = {
         {"a run past the row's end", {4, 3, 0, 1}},
         {"an absolute run past the row's end", {0, 4, 0, 1, 2, 3, 0, 1}},
