@@ -8,7 +8,7 @@ source "$(dirname "$0")/wine-env.sh"
 packages=(cmake make g++ clang libclang-rt-14-dev libgtest-dev googletest
           g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
           wine wine64 xvfb xauth xdotool imagemagick x11-utils fonts-liberation2 zip procps debootstrap
-          locales fonts-wqy-microhei fonts-ipafont-gothic)
+          locales fonts-wqy-microhei fonts-ipafont-gothic iproute2)
 [ "$NORVANE_I386" = native ] && packages+=(wine32:i386)
 
 missing=()
