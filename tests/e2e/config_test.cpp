@@ -55,14 +55,6 @@ LRESULT ask(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
     return static_cast<LRESULT>(result);
 }
 
-HWND focus_of(HWND window) {
-    GUITHREADINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(window, 0), &info);
-    return info.hwndFocus;
-}
-
 class Config : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -152,7 +144,7 @@ TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
     EXPECT_EQ(25, alpha);
     const std::string shown = norvane.label_text();
     EXPECT_EQ(" Desk 4 " + registry_computer_name() + " ", shown.substr(0, 9 + registry_computer_name().size()));
-    EXPECT_TRUE(eventually([&] { return focus_of(dialog) == child_by_id(dialog, kGadgetOuterFrame); }));
+    EXPECT_TRUE(eventually([&] { return focused_window(dialog) == child_by_id(dialog, kGadgetOuterFrame); }));
     std::string bytes;
     EXPECT_FALSE(read_file(settings_path(), &bytes));
 
@@ -244,21 +236,21 @@ TEST_F(Config, TabAndShiftTabWalkTheGadgetsInOrder) {
         HWND dialog = open_config_dialog(norvane);
         ASSERT_TRUE(dialog);
         click_window(child_by_id(dialog, kGadgetCustomText));  // the text field takes the focus and changes nothing
-        ASSERT_TRUE(eventually([&] { return focus_of(dialog) == child_by_id(dialog, kGadgetCustomText); }));
+        ASSERT_TRUE(eventually([&] { return focused_window(dialog) == child_by_id(dialog, kGadgetCustomText); }));
         int at = 0;
         while (row.order[at] != 10) ++at;
         for (int step = 0; step < count + 1; ++step) {
             press_key(VK_TAB);
             at = (at + 1) % count;
-            ASSERT_TRUE(eventually([&] { return focus_of(dialog) == child_by_id(dialog, row.order[at]); }, 2000))
-                << row.version << " Tab to " << row.order[at] << ", focus on " << GetDlgCtrlID(focus_of(dialog));
+            ASSERT_TRUE(eventually([&] { return focused_window(dialog) == child_by_id(dialog, row.order[at]); }, 2000))
+                << row.version << " Tab to " << row.order[at] << ", focus on " << GetDlgCtrlID(focused_window(dialog));
         }
         for (int step = 0; step < count + 1; ++step) {
             press_key(VK_TAB, true);
             at = (at + count - 1) % count;
-            ASSERT_TRUE(eventually([&] { return focus_of(dialog) == child_by_id(dialog, row.order[at]); }, 2000))
+            ASSERT_TRUE(eventually([&] { return focused_window(dialog) == child_by_id(dialog, row.order[at]); }, 2000))
                 << row.version << " Shift+Tab to " << row.order[at] << ", focus on "
-                << GetDlgCtrlID(focus_of(dialog));
+                << GetDlgCtrlID(focused_window(dialog));
         }
     }
 }

@@ -275,6 +275,12 @@ std::string NorvaneProcess::label_text() {
     return label ? window_text(child_by_id(label, kLabelGadget)) : "<no label>";
 }
 
+HWND focused_window(HWND window) {
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, 0), &thread) ? thread.hwndFocus : 0;
+}
+
 bool menu_tracking(HWND window) {
     GUITHREADINFO thread = {};
     thread.cbSize = sizeof thread;
@@ -284,22 +290,28 @@ bool menu_tracking(HWND window) {
 bool NorvaneProcess::choose_menu_item(PopupMenuItem item) {
     HWND label = wait_label(5000);
     if (!label) return false;
-    click_window(label, true);
-    HWND menu = 0;
-    // The menu takes clicks once its tracking loop has begun.
-    if (!eventually([&] { return (menu = visible_menu()) != 0 && menu_tracking(label); }, 5000)) return false;
-    // Click the item as a person would: the items sit in number order with separators between
-    // them, Config, About and Exit at positions 0, 2 and 4.
-    const int position = (item - kMenuConfig) * 2;
-    HMENU items = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
-    RECT r = {0, 0, 0, 0};
-    if (items && GetMenuItemRect(0, items, position, &r) && r.right > r.left) {
-        click_at((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    } else {
-        for (int i = kMenuConfig; i <= item; ++i) press_key(VK_DOWN);
-        press_key(VK_RETURN);
+    // A click that a busy machine let go by is given again: the right click while no menu shows,
+    // the click on the item while the menu still takes clicks.
+    for (int tries = 0; tries < 3; ++tries) {
+        if (!visible_menu()) click_window(label, true);
+        HWND menu = 0;
+        // The menu takes clicks once its tracking loop has begun.
+        if (!eventually([&] { return (menu = visible_menu()) != 0 && menu_tracking(label); }, 5000)) continue;
+        // Click the item as a person would: the items sit in number order with separators
+        // between them, Config, About and Exit at positions 0, 2 and 4.
+        const int position = (item - kMenuConfig) * 2;
+        HMENU items = reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0));
+        RECT r = {0, 0, 0, 0};
+        if (items && GetMenuItemRect(0, items, position, &r) && r.right > r.left) {
+            click_at((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        } else {
+            for (int i = kMenuConfig; i <= item; ++i) press_key(VK_DOWN);
+            press_key(VK_RETURN);
+        }
+        if (eventually([&] { return visible_menu() == 0 || !menu_tracking(label); }, 10000))
+            return eventually([] { return visible_menu() == 0; }, 5000);
     }
-    return eventually([] { return visible_menu() == 0; }, 5000);
+    return false;
 }
 
 HWND show_config_dialog(NorvaneProcess& norvane, const char** failed_step) {
@@ -328,7 +340,13 @@ HWND show_config_dialog(NorvaneProcess& norvane, const char** failed_step) {
 
 bool close_config_dialog(HWND dialog) {
     if (!dialog) return false;
-    click_window(child_by_id(dialog, kGadgetClose));
+    HWND close = child_by_id(dialog, kGadgetClose);
+    // A button takes the focus as it is pressed: a click that a busy machine let go by leaves it
+    // elsewhere, and is given again.
+    for (int tries = 0; tries < 3; ++tries) {
+        click_window(close);
+        if (eventually([&] { return !IsWindow(dialog) || focused_window(dialog) == close; }, 5000)) break;
+    }
     // Close saves: a hostile 50 MB file is read and written on the way, which under user-mode
     // emulation takes longer than 10 s. The wait ends as soon as the dialog is gone.
     return eventually([&] { return !IsWindow(dialog); }, 30000);

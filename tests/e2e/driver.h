@@ -27,6 +27,24 @@ bool read_file(const std::string& path, std::string* bytes);
 void write_file(const std::string& path, const std::string& bytes);
 // Removes the settings file and the copy a save may have left beside it.
 void remove_settings();
+// Another program's hold on a file, for as long as the object lives: a check that fails in its
+// scope lets the file go all the same, so the hold never reaches the cases after it.
+class HeldFile {
+public:
+    HeldFile(const std::string& path, DWORD access, DWORD share, DWORD disposition = OPEN_EXISTING)
+        : handle_(CreateFileA(path.c_str(), access, share, 0, disposition, 0, 0)) {}
+    ~HeldFile() { release(); }
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+    void release() {
+        if (held()) CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE handle_;
+};
 // The Windows version Wine reports to Norvane.exe ("win98", "nt40", "winxp", ...); empty for
 // the prefix's default.
 void set_windows_version(const char* version);
@@ -68,6 +86,8 @@ private:
 HWND visible_menu();
 // The window's thread is in a menu's tracking loop (menu mode): the menu takes input.
 bool menu_tracking(HWND window);
+// The window that has the keyboard focus in the window's thread, or 0.
+HWND focused_window(HWND window);
 
 // Opens the configuration dialog through the label's right-click menu and waits until all of
 // its gadgets are there: the dialog, or 0 and the step that failed.

@@ -88,13 +88,13 @@ TEST_F(Robustness, HostileSettingsFilesStillGiveALabelAndAValidSave) {
 
 TEST_F(Robustness, AFileHeldOpenByAnotherProcessGivesTheDefaults) {
     write_file(settings_path(), "LabelPos = 1\r\n");
-    HANDLE held = CreateFileA(settings_path().c_str(), GENERIC_READ | GENERIC_WRITE, 0, 0, OPEN_EXISTING, 0, 0);
-    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    HeldFile held(settings_path(), GENERIC_READ | GENERIC_WRITE, 0);
+    ASSERT_TRUE(held.held());
     NorvaneProcess norvane;
     HWND label = norvane.wait_label();
     ASSERT_TRUE(label);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), rect_of(label).right) << "defaults: bottom right";
-    CloseHandle(held);
+    held.release();
     ASSERT_TRUE(close_config_dialog(open_config_dialog(norvane)));
     std::string saved;
     ASSERT_TRUE(read_file(settings_path(), &saved));

@@ -64,12 +64,11 @@ TEST_F(Saving, WhileAnotherProgramHoldsTheFileOpen) {
         {
             NorvaneProcess norvane;
             ASSERT_TRUE(norvane.wait_label());
-            HANDLE holder = CreateFileA(settings_path().c_str(), GENERIC_READ, row.share, 0, OPEN_EXISTING, 0, 0);
-            ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+            HeldFile holder(settings_path(), GENERIC_READ, row.share);
+            ASSERT_TRUE(holder.held());
             ASSERT_TRUE(save_new_desk(norvane));
             EXPECT_TRUE(norvane.running());
             EXPECT_TRUE(norvane.wait_label(2000));
-            CloseHandle(holder);
         }
         EXPECT_EQ(row.saved ? kNewFile : kOldFile, contents(settings_path()));
         EXPECT_EQ("<missing>", contents(copy_path())) << "no copy is left";
@@ -154,9 +153,6 @@ TEST_F(Saving, AWindowsDirectoryThatTakesNoNewFiles) {
 class SavingLeftovers : public Saving {
 protected:
     static std::string copy_of(const char* text) { return std::string(text) + ";\r\n"; }
-    static HANDLE hold_copy(DWORD share) {
-        return CreateFileA(copy_path().c_str(), GENERIC_READ, share, 0, OPEN_ALWAYS, 0, 0);
-    }
 };
 
 // A power loss can leave the file at its new length with NUL bytes where the writes were lost:
@@ -174,15 +170,15 @@ TEST_F(SavingLeftovers, NulFilledFileBesideACompleteCopyGivesTheCopysSettings) {
 // gives the defaults, not that copy.
 TEST_F(SavingLeftovers, CopyThatCouldNotBeDeletedIsNeverTakenOverAnEmptiedFile) {
     write_file(settings_path(), kOldFile);
-    HANDLE holder = hold_copy(FILE_SHARE_READ | FILE_SHARE_WRITE);
-    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    HeldFile holder(copy_path(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS);
+    ASSERT_TRUE(holder.held());
     {
         NorvaneProcess norvane;
         ASSERT_TRUE(norvane.wait_label());
         ASSERT_TRUE(save_new_desk(norvane));
         EXPECT_TRUE(norvane.running());
     }
-    CloseHandle(holder);
+    holder.release();
     EXPECT_EQ(kNewFile, contents(settings_path()));
     EXPECT_EQ("", contents(copy_path())) << "emptied, as it could not be deleted";
     write_file(settings_path(), "");
@@ -195,8 +191,8 @@ TEST_F(SavingLeftovers, CopyThatCouldNotBeDeletedIsNeverTakenOverAnEmptiedFile) 
 TEST_F(SavingLeftovers, CopyHeldWithoutWriteSharingStillLetsTheSaveLand) {
     write_file(copy_path(), copy_of(kOldFile));
     write_file(settings_path(), std::string(kOldFile).substr(0, 20));
-    HANDLE holder = hold_copy(FILE_SHARE_READ);
-    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    HeldFile holder(copy_path(), GENERIC_READ, FILE_SHARE_READ, OPEN_ALWAYS);
+    ASSERT_TRUE(holder.held());
     {
         NorvaneProcess norvane;
         ASSERT_TRUE(norvane.wait_label());
@@ -211,7 +207,7 @@ TEST_F(SavingLeftovers, CopyHeldWithoutWriteSharingStillLetsTheSaveLand) {
     // cut short, and the copy is loaded; once it is let go, the next start retires it.
     write_file(settings_path(), "");
     EXPECT_EQ(label_with("old desk"), next_start_label());
-    CloseHandle(holder);
+    holder.release();
     EXPECT_EQ(label_with("old desk"), next_start_label());
     EXPECT_EQ("<missing>", contents(copy_path()));
 }
