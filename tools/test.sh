@@ -145,6 +145,18 @@ summary=$(awk '
   }' build/host-tests.log build/mingw-tests.log build/mingw64-tests.log)
 echo "$summary" | sed '$d'
 read -r passed failed skipped <<<"$(echo "$summary" | tail -1)"
+# A record that keeps only the end of this output still says why: the first failures of each
+# failed program in their own words, a few lines each, right above the closing line.
+if [ "$failed" -gt 0 ]; then
+  echo
+  echo "first failures, in their own words:"
+  awk '{ sub(/\r$/, ""); lane = FILENAME ~ /mingw64/ ? "x86-64" : FILENAME ~ /mingw/ ? "i686" : "host" }
+    shown >= 40 { exit }
+    left > 0 && /^[0-9]+: / { print lane " " $0; shown++; left--; next }
+    { left = 0 }
+    /^[0-9]+: .*: Failure$/ && blocks[lane $1]++ < 4 { print lane " " $0; shown++; left = 4 }' \
+    build/host-tests.log build/mingw-tests.log build/mingw64-tests.log
+fi
 [ "$failed" -gt 0 ] && status=1
 [ "$status" -ne 0 ] && [ "$failed" -eq 0 ] && { echo "tests: a step above failed without a failed case"; failed=1; }
 echo
