@@ -439,13 +439,7 @@ void click_at(int x, int y, bool right_button) {
     move.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
     move.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
     SendInput(1, &move, sizeof(INPUT));
-    // A busy machine can take the move late, and a button pressed before it lands goes to
-    // whatever was under the pointer: it goes down once the pointer is there.
-    eventually([&] {
-        POINT at;
-        return GetCursorPos(&at) && abs(at.x - x) <= 1 && abs(at.y - y) <= 1;
-    }, 1000);
-    Sleep(30);
+    Sleep(50);
     INPUT press = mouse_input(right_button ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN);
     SendInput(1, &press, sizeof(INPUT));
     Sleep(30);
