@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <functional>
 
 #include "driver.h"
 
@@ -53,6 +54,14 @@ LRESULT ask(HWND window, UINT message, WPARAM wparam = 0, LPARAM lparam = 0) {
     DWORD_PTR result = 0;
     SendMessageTimeoutA(window, message, wparam, lparam, SMTO_ABORTIFHUNG, 2000, &result);
     return static_cast<LRESULT>(result);
+}
+
+// Conditions that show a click arrived: the gadget has the focus, the box is ticked.
+std::function<bool()> focused(HWND dialog, int gadget) {
+    return [=] { return focused_window(dialog) == child_by_id(dialog, gadget); };
+}
+std::function<bool()> checked(HWND dialog, int gadget) {
+    return [=] { return ask(child_by_id(dialog, gadget), BM_GETCHECK) == BST_CHECKED; };
 }
 
 class Config : public ::testing::Test {
@@ -112,7 +121,7 @@ TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
     const std::string text_before = norvane.label_text();
 
     // The trackbar by keyboard: the value text follows at once, the label does not.
-    click_window(trackbar);
+    ASSERT_TRUE(click_until(trackbar, [&] { return focused_window(dialog) == trackbar; }));
     press_key(VK_END);
     EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, kGadgetTransValue)) == "Off"; }));
     press_key(VK_LEFT);
@@ -122,9 +131,9 @@ TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
     EXPECT_FALSE(GetWindowLongA(norvane.wait_label(), GWL_EXSTYLE) & WS_EX_LAYERED);
 
     // A corner, the address and a custom text: nothing changes yet.
-    click_window(child_by_id(dialog, kGadgetTopLeft));
-    click_window(child_by_id(dialog, kGadgetShowIP));
-    click_window(child_by_id(dialog, kGadgetCustomText));
+    ASSERT_TRUE(click_until(child_by_id(dialog, kGadgetTopLeft), checked(dialog, kGadgetTopLeft)));
+    ASSERT_TRUE(click_until(child_by_id(dialog, kGadgetShowIP), checked(dialog, kGadgetShowIP)));
+    ASSERT_TRUE(click_until(child_by_id(dialog, kGadgetCustomText), focused(dialog, kGadgetCustomText)));
     type_text("Desk 4");
     EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, kGadgetCustomText)) == "Desk 4"; }));
     settle(300);  // time for a change that must not come
@@ -134,7 +143,7 @@ TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
     EXPECT_EQ(text_before, norvane.label_text());
 
     // Apply: the label changes, the file does not, the focus rests on the outer frame.
-    click_window(child_by_id(dialog, kGadgetApply));
+    ASSERT_TRUE(apply_config(dialog));
     EXPECT_TRUE(eventually([&] { return norvane.label_text().compare(0, 8, " Desk 4 ") == 0; }));
     HWND label = norvane.wait_label();
     EXPECT_EQ(0, rect_of(label).left);
@@ -159,11 +168,11 @@ TEST_F(Config, ReopeningKeepsTrackbarCornerButNotCheckboxesAndText) {
     NorvaneProcess norvane;
     HWND dialog = open_config_dialog(norvane);
     ASSERT_TRUE(dialog);
-    click_window(child_by_id(dialog, kGadgetTrackbar));
+    ASSERT_TRUE(click_until(child_by_id(dialog, kGadgetTrackbar), focused(dialog, kGadgetTrackbar)));
     press_key(VK_HOME);
-    click_window(child_by_id(dialog, kGadgetBottomLeft));
-    click_window(child_by_id(dialog, kGadgetShowDomainName));
-    click_window(child_by_id(dialog, kGadgetCustomText));
+    ASSERT_TRUE(click_until(child_by_id(dialog, kGadgetBottomLeft), checked(dialog, kGadgetBottomLeft)));
+    ASSERT_TRUE(click_until(child_by_id(dialog, kGadgetShowDomainName), checked(dialog, kGadgetShowDomainName)));
+    ASSERT_TRUE(click_until(child_by_id(dialog, kGadgetCustomText), focused(dialog, kGadgetCustomText)));
     type_text("x");
     ASSERT_TRUE(eventually([&] { return window_text(child_by_id(dialog, kGadgetCustomText)) == "x"; }));
 
@@ -235,8 +244,8 @@ TEST_F(Config, TabAndShiftTabWalkTheGadgetsInOrder) {
         NorvaneProcess norvane;
         HWND dialog = open_config_dialog(norvane);
         ASSERT_TRUE(dialog);
-        click_window(child_by_id(dialog, kGadgetCustomText));  // the text field takes the focus and changes nothing
-        ASSERT_TRUE(eventually([&] { return focused_window(dialog) == child_by_id(dialog, kGadgetCustomText); }));
+        // The text field takes the focus and changes nothing.
+        ASSERT_TRUE(click_until(child_by_id(dialog, kGadgetCustomText), focused(dialog, kGadgetCustomText)));
         int at = 0;
         while (row.order[at] != 10) ++at;
         for (int step = 0; step < count + 1; ++step) {

@@ -88,15 +88,16 @@ TEST_F(Dialogs, StartAutomaticallyCopiesTheProgramAndUntickingRemovesIt) {
     NorvaneProcess norvane;
     HWND dialog = open_config_dialog(norvane);
     ASSERT_TRUE(dialog);
-    click_window(child_by_id(dialog, kGadgetAutoStart));
-    click_window(child_by_id(dialog, kGadgetApply));
+    HWND box = child_by_id(dialog, kGadgetAutoStart);
+    ASSERT_TRUE(click_until(box, [&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+    ASSERT_TRUE(apply_config(dialog));
     // The copy shows before its last byte is written: it counts once it is the program itself.
     std::string original, copied;
     ASSERT_TRUE(read_file(executable_path(), &original));
     EXPECT_TRUE(eventually([&] { return read_file(copy, &copied) && copied == original; }, 10000)) << copy;
 
-    click_window(child_by_id(dialog, kGadgetAutoStart));
-    click_window(child_by_id(dialog, kGadgetClose));
+    ASSERT_TRUE(click_until(box, [&] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }));
+    EXPECT_TRUE(close_config_dialog(dialog));
     EXPECT_TRUE(eventually([&] { return GetFileAttributesA(copy.c_str()) == INVALID_FILE_ATTRIBUTES; }, 10000));
     std::string saved;
     ASSERT_TRUE(eventually([&] { return read_file(settings_path(), &saved) && !saved.empty(); }));

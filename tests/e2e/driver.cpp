@@ -275,17 +275,20 @@ std::string NorvaneProcess::label_text() {
     return label ? window_text(child_by_id(label, kLabelGadget)) : "<no label>";
 }
 
-HWND focused_window(HWND window) {
+namespace {
+// What the system tells of the window's thread: its focus, its menu mode (all zero when it
+// cannot say).
+GUITHREADINFO thread_of(HWND window) {
     GUITHREADINFO thread = {};
     thread.cbSize = sizeof thread;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, 0), &thread) ? thread.hwndFocus : 0;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, 0), &thread)) thread = GUITHREADINFO();
+    return thread;
 }
+}  // namespace
 
-bool menu_tracking(HWND window) {
-    GUITHREADINFO thread = {};
-    thread.cbSize = sizeof thread;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, 0), &thread) && (thread.flags & GUI_INMENUMODE);
-}
+HWND focused_window(HWND window) { return thread_of(window).hwndFocus; }
+
+bool menu_tracking(HWND window) { return (thread_of(window).flags & GUI_INMENUMODE) != 0; }
 
 bool NorvaneProcess::choose_menu_item(PopupMenuItem item) {
     HWND label = wait_label(5000);
@@ -340,16 +343,20 @@ HWND show_config_dialog(NorvaneProcess& norvane, const char** failed_step) {
 
 bool close_config_dialog(HWND dialog) {
     if (!dialog) return false;
+    // A button takes the focus as it is pressed.
     HWND close = child_by_id(dialog, kGadgetClose);
-    // A button takes the focus as it is pressed: a click that a busy machine let go by leaves it
-    // elsewhere, and is given again.
-    for (int tries = 0; tries < 3; ++tries) {
-        click_window(close);
-        if (eventually([&] { return !IsWindow(dialog) || focused_window(dialog) == close; }, 5000)) break;
-    }
+    click_until(close, [&] { return !IsWindow(dialog) || focused_window(dialog) == close; }, 5000);
     // Close saves: a hostile 50 MB file is read and written on the way, which under user-mode
     // emulation takes longer than 10 s. The wait ends as soon as the dialog is gone.
     return eventually([&] { return !IsWindow(dialog); }, 30000);
+}
+
+bool apply_config(HWND dialog) {
+    HWND apply = child_by_id(dialog, kGadgetApply), frame = child_by_id(dialog, kGadgetOuterFrame);
+    return click_until(apply, [&] {
+        HWND focus = focused_window(dialog);
+        return focus == apply || focus == frame;
+    });
 }
 
 struct WindowSearch {

@@ -102,6 +102,9 @@ HWND show_config_dialog(NorvaneProcess& norvane, const char** failed_step);
     }()
 // Presses "&Close" in the configuration dialog: true once the dialog is gone.
 bool close_config_dialog(HWND dialog);
+// Presses "&Apply": true once the press arrived (the focus on the button or, after it, on the
+// outer frame, where Apply leaves it).
+bool apply_config(HWND dialog);
 
 // The top-level windows of a process (0: of every process), of one class (null: of any).
 std::vector<HWND> process_windows(DWORD process_id, const char* class_name);
@@ -132,6 +135,18 @@ TextSize measure_text(const char* face_name, int points, const char* text);
 
 void click_at(int x, int y, bool right_button = false);
 void click_window(HWND window, bool right_button = false);
+// Clicks the window as a person would, and again while the condition does not follow within
+// wait_ms: a click that a busy machine let go by is given again, three clicks at most. True once
+// the condition holds. A condition that shows the click arrived (the focus, a box's new state)
+// keeps a slow click from being given twice.
+template <typename Condition>
+bool click_until(HWND window, Condition done, int wait_ms = 3000) {
+    for (int tries = 0; tries < 3; ++tries) {
+        click_window(window, false);
+        if (eventually(done, wait_ms)) return true;
+    }
+    return false;
+}
 void press_key(WORD virtual_key, bool shift = false);
 void type_text(const char* text);
 void settle(int ms = 300);
