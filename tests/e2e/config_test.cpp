@@ -121,7 +121,7 @@ TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
     const std::string text_before = norvane.label_text();
 
     // The trackbar by keyboard: the value text follows at once, the label does not.
-    ASSERT_TRUE(click_until(trackbar, [&] { return focused_window(dialog) == trackbar; }));
+    ASSERT_TRUE(click_until(trackbar, focused(dialog, kGadgetTrackbar)));
     press_key(VK_END);
     EXPECT_TRUE(eventually([&] { return window_text(child_by_id(dialog, kGadgetTransValue)) == "Off"; }));
     press_key(VK_LEFT);
@@ -153,7 +153,7 @@ TEST_F(Config, TheRoadFromARightClickToASavedSetting) {
     EXPECT_EQ(25, alpha);
     const std::string shown = norvane.label_text();
     EXPECT_EQ(" Desk 4 " + registry_computer_name() + " ", shown.substr(0, 9 + registry_computer_name().size()));
-    EXPECT_TRUE(eventually([&] { return focused_window(dialog) == child_by_id(dialog, kGadgetOuterFrame); }));
+    EXPECT_TRUE(eventually(focused(dialog, kGadgetOuterFrame)));
     std::string bytes;
     EXPECT_FALSE(read_file(settings_path(), &bytes));
 
