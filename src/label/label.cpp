@@ -26,18 +26,18 @@ typedef BOOL(WINAPI* SetLayeredAttributes)(HWND, COLORREF, BYTE, DWORD);
 // Measures with a temporary font selected into a drawing on a temporary screen-compatible
 // image, both freed afterwards: the text's width, or without a text the font's cell height. 0
 // when drawing cannot start. A font that got no number (0) measures with the drawing's own
-// font: number 0 is another font's. *whole says whether the font, the image and the drawing
-// were all there, so that the result is the size in that font.
-int measure_in_font(const char* face_name, int size, const char* text, bool* whole) {
+// font: number 0 is another font's. *whole, where asked, says whether the font, the image and
+// the drawing were all there, so that the result is the size in that font.
+int measure_in_font(const char* face_name, int size, const char* text, bool* whole = 0) {
     ObjectNumber font = load_font(ANY_NUMBER, face_name, size, 0);
     ObjectNumber image = create_image(ANY_NUMBER, kMeasureWidth, kMeasureHeight);
     HFONT handle = font ? font_handle(font) : 0;
     int result = 0;
-    *whole = false;
+    if (whole) *whole = false;
     if (start_drawing(image_output())) {
         if (handle) drawing_font(handle);
         result = text ? text_width(text) : text_metrics_height(drawing_context());
-        *whole = image && handle;
+        if (whole) *whole = image && handle;
         stop_drawing();
     }
     free_image(image);
@@ -94,13 +94,11 @@ int text_metrics_height(void* device_context) {
 }
 
 int measure_text_width(const char* face_name, int size, const char* text) {
-    bool whole;
-    return measure_in_font(face_name, size, text_or_empty(text), &whole);
+    return measure_in_font(face_name, size, text_or_empty(text));
 }
 
 int measure_font_height(const char* face_name, int size) {
-    bool whole;
-    return measure_in_font(face_name, size, 0, &whole);
+    return measure_in_font(face_name, size, 0);
 }
 
 // The new text is measured before anything of the label shown now is touched: when the room for
