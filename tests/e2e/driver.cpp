@@ -130,6 +130,11 @@ bool read_file(const std::string& path, std::string* bytes) {
     return true;
 }
 
+std::string contents(const std::string& path) {
+    std::string bytes;
+    return read_file(path, &bytes) ? bytes : "<missing>";
+}
+
 void write_file(const std::string& path, const std::string& bytes) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, CREATE_ALWAYS, 0, 0);

@@ -24,6 +24,8 @@ std::string executable_path();
 std::string windows_directory();
 std::string settings_path();
 bool read_file(const std::string& path, std::string* bytes);
+// The file's bytes, or "<missing>" when it cannot be read.
+std::string contents(const std::string& path);
 void write_file(const std::string& path, const std::string& bytes);
 // Removes the settings file and the copy a save may have left beside it.
 void remove_settings();

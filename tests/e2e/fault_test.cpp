@@ -25,11 +25,6 @@ std::string settings_file(const char* custom_text) {
            custom_text + "\r\nFontName = Arial\r\nFontSize = 8\r\n";
 }
 
-std::string file_or_missing(const std::string& path) {
-    std::string bytes;
-    return read_file(path, &bytes) ? bytes : "<missing>";
-}
-
 class Faults : public ::testing::Test {
 public:
     void SetUp() override {
@@ -96,7 +91,7 @@ public:
         typed_ = 1 - typed_;
         SendMessageTimeoutA(child_by_id(visible_window(kConfigWindow), kGadgetCustomText), WM_SETTEXT, 0,
                             reinterpret_cast<LPARAM>(kTexts[typed_]), SMTO_ABORTIFHUNG, 2000, 0);
-        saved_ = {file_or_missing(settings_path()), file_or_missing(settings_path())};
+        saved_ = {contents(settings_path()), contents(settings_path())};
     }
     void press_apply() { press(child_by_id(visible_window(kConfigWindow), kGadgetApply)); }
     void press_close() {
@@ -180,7 +175,7 @@ public:
         std::string seen;
         EXPECT_TRUE(eventually([&] { return label_right(&seen); }, kHealing)) << "the label shows " << seen;
         wait_for_turn();
-        const std::string file = file_or_missing(settings_path()), copy = file_or_missing(settings_path() + ".new");
+        const std::string file = contents(settings_path()), copy = contents(settings_path() + ".new");
         EXPECT_TRUE(file == saved_[0] || file == saved_[1]) << "Norvane.ini holds\n" << file;
         EXPECT_TRUE(copy == "<missing>" || copy == saved_[0] + ";\r\n" || copy == saved_[1] + ";\r\n")
             << "the copy beside it holds\n" << copy;

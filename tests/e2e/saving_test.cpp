@@ -17,11 +17,6 @@ const char kNewFile[] =
     "ShowDomainName = 0\r\nShowUserID = 0\r\nShowIP = 0\r\nAddToDisplay = new desk\r\n"
     "FontName = Arial\r\nFontSize = 8\r\n";
 
-std::string contents(const std::string& path) {
-    std::string bytes;
-    return read_file(path, &bytes) ? bytes : "<missing>";
-}
-
 std::string copy_path() { return settings_path() + ".new"; }
 
 class Saving : public ::testing::Test {
